@@ -1,0 +1,3 @@
+#include "app/commands.h"
+
+void addImageCommands(CLI::App& app) { (void)app; }

@@ -1,0 +1,3 @@
+#include "app/commands.h"
+
+void addRenderCommands(CLI::App& app) { (void)app; }

@@ -1,0 +1,3 @@
+#include "app/commands.h"
+
+void addShowCommands(CLI::App& app) { (void)app; }

@@ -1,0 +1,25 @@
+#pragma once
+// A reference to a file as shows store it: 262 bytes, a 16-bit volume number, a 32-bit folder
+// identifier and the full path as NUL-terminated text. Only the path opens files; the two numbers are
+// carried along and stored unchanged.
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#pragma pack(push, 1)
+struct FileSpec {
+  int16_t volume = 0;
+  int32_t folderId = 0;
+  char path[256] = {};
+
+  std::string pathText() const { return std::string(path, strnlen(path, sizeof path)); }
+  // Copies text into the path, cut to 255 characters so that the path stays terminated.
+  void setPath(const std::string& text) {
+    std::memset(path, 0, sizeof path);
+    std::memcpy(path, text.data(), text.size() < sizeof path - 1 ? text.size() : sizeof path - 1);
+  }
+  bool empty() const { return path[0] == 0; }
+  void clear() { *this = FileSpec{}; }
+};
+#pragma pack(pop)
+static_assert(sizeof(FileSpec) == 262, "FileSpec is stored as 262 bytes");

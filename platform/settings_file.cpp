@@ -1,0 +1,113 @@
+#include "platform/settings_file.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The folder that stands in for the Windows directory.
+std::string configFolder() {
+  if (const char* dir = std::getenv("KESTRELMOVE_CONFIG_DIR"); dir && *dir) return dir;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) return xdg;
+  if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.config";
+  return ".";
+}
+
+}  // namespace
+
+SettingsFile::SettingsFile(std::string productName) : product_(std::move(productName)) {
+  setTextBuffer(("[" + product_ + "]\r\n").c_str());
+}
+
+std::string SettingsFile::filePath() const { return configFolder() + "/" + product_ + ".ini"; }
+
+void SettingsFile::setTextBuffer(const char* content) {
+  std::memset(buffer_, 0, sizeof buffer_);
+  std::strncpy(buffer_, content, kCapacity - 1);
+}
+
+void SettingsFile::readSettings() {
+  std::memset(buffer_, 0, sizeof buffer_);
+  if (FILE* f = std::fopen(filePath().c_str(), "rb")) {
+    const size_t n = std::fread(buffer_, 1, kCapacity - 1, f);
+    buffer_[n] = 0;
+    std::fclose(f);
+  }
+  if (!std::strstr(buffer_, product_.c_str())) setTextBuffer(("[" + product_ + "]\r\n").c_str());
+}
+
+bool SettingsFile::writeSettings() const {
+  FILE* f = std::fopen(filePath().c_str(), "wb");
+  if (!f) return false;
+  const size_t len = std::strlen(buffer_);
+  const bool ok = std::fwrite(buffer_, 1, len, f) == len;
+  return std::fclose(f) == 0 && ok;
+}
+
+// Finds "key=" as a whole key: at the start of the text or of a line, so that "Scale" never matches
+// inside "TimeScale". Returns the position behind the "=", or null.
+static const char* findValue(const char* text, const char* key) {
+  const size_t keyLen = std::strlen(key);
+  if (keyLen == 0) return nullptr;
+  for (const char* p = std::strstr(text, key); p; p = std::strstr(p + 1, key)) {
+    const bool lineStart = p == text || p[-1] == '\n' || p[-1] == '\r';
+    if (lineStart && p[keyLen] == '=') return p + keyLen + 1;
+  }
+  return nullptr;
+}
+
+void SettingsFile::getText(const char* key, const char* defaultValue, char* out, size_t outSize) const {
+  if (!out || outSize == 0) return;
+  const std::string value = getText(key, std::string(defaultValue ? defaultValue : ""));
+  std::strncpy(out, value.c_str(), outSize - 1);
+  out[outSize - 1] = 0;
+}
+
+std::string SettingsFile::getText(const char* key, const std::string& defaultValue) const {
+  const char* value = findValue(buffer_, key);
+  if (!value) return defaultValue;
+  const char* end = std::strstr(value, "\r\n");
+  if (!end) return defaultValue;
+  return std::string(value, end);
+}
+
+void SettingsFile::setText(const char* key, const char* value) {
+  const size_t used = std::strlen(buffer_);
+  const size_t valueLen = std::strlen(value);
+  if (char* at = const_cast<char*>(findValue(buffer_, key))) {
+    char* end = std::strstr(at, "\r\n");
+    if (!end) return;
+    const size_t oldLen = size_t(end - at);
+    // The text must keep fitting the buffer with its terminator.
+    if (used - oldLen + valueLen > kCapacity - 1) return;
+    std::memmove(at + valueLen, end, std::strlen(end) + 1);
+    std::memcpy(at, value, valueLen);
+    return;
+  }
+  const size_t keyLen = std::strlen(key);
+  if (used + keyLen + 1 + valueLen > kCapacity - 3) return;
+  // A file edited by hand may lack the final line end; start the new key on a line of its own.
+  std::string line;
+  if (used >= 1 && buffer_[used - 1] != '\n') line = "\r\n";
+  line += std::string(key) + "=" + value + "\r\n";
+  if (used + line.size() > kCapacity - 1) return;
+  std::memcpy(buffer_ + used, line.c_str(), line.size() + 1);
+}
+
+long SettingsFile::getInteger(const char* key, long defaultValue) const {
+  const char* value = findValue(buffer_, key);
+  if (!value || !std::strstr(value, "\r\n")) return defaultValue;
+  return std::atol(value);
+}
+
+void SettingsFile::setInteger(const char* key, long value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%ld", value);
+  setText(key, text);
+}
+
+SettingsFile& settings() {
+  static SettingsFile instance;
+  return instance;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The few user-interface calls that the core (images, show, renderer) makes: message boxes, the mouse
+// cursor and the beep. The core calls the free functions below; while the window layer runs it
+// registers real implementations, otherwise messages go to standard error and the rest does nothing.
+#include <string>
+
+// Appended to a message unless the code is this marker.
+constexpr long kNoCode = -9999;
+
+struct UiHooks {
+  virtual ~UiHooks() = default;
+  virtual int showMessage(const char* text, long code) = 0;
+  virtual void setCursor(int kind) = 0;
+  virtual void beep() = 0;
+};
+
+// Installs hooks (null restores the console fallback). Returns the hooks that were installed before.
+UiHooks* registerUiHooks(UiHooks* hooks);
+
+// The message text as the user sees it: text, then "  [ code ]" unless the code is kNoCode.
+std::string messageText(const char* text, long code);
+
+int showMessage(const char* text, long code);
+void setCursor(int kind);
+void beep();

@@ -1,0 +1,82 @@
+#include "show/show_state.h"
+
+#include <cstring>
+
+#include "image/jpeg_library.h"
+#include "platform/settings_file.h"
+#include "show/show_views.h"
+
+ShowState::ShowState(SettingsFile& settings) : settings_(settings) {
+  clipboard.time = kClipboardEmpty;
+  newShow();
+  jpegAvailable = jpegLibraryAvailable() ? 1 : 0;
+
+  aspect = float(settings_.getInteger("AspectMode", 7500)) * 0.0001f;
+  fieldSwap = settings_.getInteger("FieldSwap", 0) != 0;
+  videoColours = settings_.getInteger("VideoColors", 1) != 0;
+  flopTopField = settings_.getInteger("FlopTopField", 0) != 0;
+  frameRate = int32_t(settings_.getInteger("FrameRate", 2997));
+  autoAddKeys = settings_.getInteger("AutoAddKey", 1) != 0;
+  settings_.getText("RootVolume", "C:\\", rootVolume, sizeof rootVolume);
+  settings_.getText("AltImageFolder", "", alternateImageFolder.path, 256);
+  // Picture errors are shown unless the user switched them off in the advanced options.
+  showPictureErrors = settings_.getInteger("ShowPicError", 1) != 0;
+
+  showLength = 1800;
+  backgroundMode = 2;
+  // An aspect that is not positive would make an endless stage; such a setting falls back to 4:3.
+  if (!(aspect > 0.0f)) aspect = 0.75f;
+  stageImage.create(int(0.75 / double(aspect) * 640 + 0.5), 480, 32);
+  fastDisplay = 0;
+  alphaBlur = 1;
+}
+
+void ShowState::newShow() {
+  for (int i = 0; i < kSlotCount; ++i) {
+    PictureSlot& s = slots[i];
+    s.image.create(8, 8, 32);
+    s.keyCount = 1;
+    for (KeyFrame& k : s.keys) k = KeyFrame{};
+    s.keys[0].x = 200;
+    s.keys[0].y = 200;
+    s.keys[0].width = 100;
+    s.keys[0].height = 100;
+    s.keys[0].time = 0;
+    s.file.clear();
+    s.tintColour = 255;
+    s.brushCode = 0;
+    s.reserved[0] = s.reserved[1] = 0;
+    s.lock = 0;
+    if (views_) views_->workingStates()[i] = s.keys[0];
+  }
+  undoPosition = -1;
+  undoCount = 0;
+  redoCount = 0;
+  modified = 0;
+  changeStamp = 0;
+  loadedFromBlock = false;
+  pictureCount = 0;
+  currentPicture = 0;
+  soundTrackFile.path[0] = 0;
+  backgroundFile.path[0] = 0;
+  showFile.path[0] = 0;
+  backgroundImage.create(8, 8, 32);
+}
+
+void ShowState::setCurrentPicture(int index) {
+  if (index > pictureCount - 1) index = pictureCount - 1;
+  if (index < 0) index = 0;
+  currentPicture = index;
+  if (views_) views_->refreshPictureMenu(index);
+}
+
+void ShowState::getKey(int keyIndex, KeyFrame& out, int picture) const {
+  if (keyIndex < 0 || keyIndex >= kMaxKeys || picture < 0 || picture >= kSlotCount) return;
+  out = slots[picture].keys[keyIndex];
+}
+
+void ShowState::putKey(int keyIndex, const KeyFrame& record, int picture) {
+  if (keyIndex < 0 || keyIndex >= kMaxKeys || picture < 0 || picture >= kSlotCount) return;
+  slots[picture].keys[keyIndex] = record;
+  modified = 1;
+}

@@ -1,0 +1,132 @@
+#pragma once
+// The show: up to 30 pictures, each with its own track of keys, over a background, together with the
+// editing state that belongs to it (current picture, undo ring, option switches, change stamp).
+#include <cstddef>
+#include <cstdint>
+
+#include "image/image_buffer.h"
+#include "platform/file_spec.h"
+#include "show/key_frame.h"
+
+class SettingsFile;
+class ShowViews;
+
+constexpr int kSlotCount = 32;
+constexpr int kMaxPictures = 30;
+constexpr int kMaxKeys = 128;
+constexpr int kScratchSlot = 31;
+constexpr int kClipboardEmpty = -9999;
+
+// Brush codes; the renderer reads them in ranges of 1000.
+enum BrushCode : int32_t {
+  kBrushNone = 0,
+  kBrushBlur = 1000,
+  kBrushPixelate = 2000,
+  kBrushDarken = 3000,
+  kBrushLighten = 4000,
+  kBrushTint = 5000,
+  kBrushNoColour = 6000,
+};
+
+struct PictureSlot {
+  ImageBuffer image{16, 16, 8};
+  FileSpec file;
+  int32_t keyCount = 1;
+  KeyFrame keys[kMaxKeys] = {};
+  uint32_t tintColour = 255;
+  int32_t brushCode = 0;
+  uint32_t reserved[2] = {0, 0};
+  uint8_t lock = 0;
+};
+
+class ShowState {
+ public:
+  // Reads its switches from the settings and starts an empty show.
+  explicit ShowState(SettingsFile& settings);
+  ShowState(const ShowState&) = delete;
+  ShowState& operator=(const ShowState&) = delete;
+
+  void newShow();
+
+  // State of one picture at a time: x, y, width, height and amount interpolated, rotation along
+  // straight lines, easeCode held, every other field 0.
+  void stateAt(KeyFrame& out, int picture, int time, bool halfFrame) const;
+  void showAt(int time, bool redraw);
+  void setCurrentPicture(int index);
+  void getKey(int keyIndex, KeyFrame& out, int picture) const;
+  void putKey(int keyIndex, const KeyFrame& record, int picture);
+
+  // Stored shows. storeShow writes into area (capacity bytes) and returns the length written at
+  // offset 4; a show that does not fit is refused: nothing is written and the result is 0 (see
+  // storedSize for what it would need).
+  long storeShow(uint8_t* area, size_t capacity);
+  size_t storedSize() const;
+  bool loadShow(const uint8_t* area, size_t size, bool redraw);
+
+  // Key editing and undo.
+  int setKeyNow();
+  void deleteKey(int keyIndex, int picture);
+  void sortKeys(int picture);
+  int findKeyNear(int time) const;
+  int shiftKeys(int after, int delta);
+  void pushUndo(const KeyFrame& record, int code, int picture);
+  void undo();
+  void redo();
+  int keySnapDistance() const;
+
+  // Picture slots.
+  int loadPicture(const FileSpec& file, int slot);
+  int deletePicture(int index);
+  int copyPicture(int target, int source);
+  int movePicture(int to, int from);
+
+  // The editor's views, while they are open (null otherwise).
+  void setViews(ShowViews* views) { views_ = views; }
+  ShowViews* views() const { return views_; }
+
+  int stageWidth() const { return stageImage.width(); }
+  int stageHeight() const { return stageImage.height(); }
+  // One second of show time in frames at the current frame rate.
+  int framesPerSecond() const { return (frameRate + 50) / 100; }
+
+  PictureSlot slots[kSlotCount];
+  ImageBuffer stageImage{16, 16, 8};
+  ImageBuffer backgroundImage{16, 16, 8};
+  uint8_t modified = 0;
+  float aspect = 0.75f;
+  int32_t showLength = 1800;
+  char rootVolume[256] = {};
+  int32_t pictureCount = 0;
+  uint16_t changeStamp = 0;
+  uint8_t fieldSwap = 0;
+  KeyFrame clipboard;
+  int32_t selectedKey = -1;
+  int32_t undoPosition = -1;
+  int32_t undoCount = 0;
+  int32_t redoCount = 0;
+  uint8_t videoColours = 1;
+  uint8_t flopTopField = 0;
+  uint8_t autoAddKeys = 1;
+  uint8_t jpegAvailable = 0;
+  FileSpec soundTrackFile;
+  FileSpec backgroundFile;
+  KeyFrame undoRing[32] = {};
+  FileSpec showFile;
+  uint8_t showPictureErrors = 0;
+  int32_t currentPicture = 0;
+  FileSpec alternateImageFolder;
+  int32_t backgroundMode = 2;
+  uint8_t fastDisplay = 0;
+  uint8_t alphaBlur = 1;
+  // True once the show in memory has come from a stored block (the render action reloads until then).
+  bool loadedFromBlock = false;
+
+  // Process-wide editing clock: the current time in frames and the frame rate in hundredths of a
+  // frame per second.
+  int32_t currentTime = 0;
+  int32_t frameRate = 2997;
+
+ private:
+  SettingsFile& settings_;
+  ShowViews* views_ = nullptr;
+};
