@@ -1,0 +1,67 @@
+#pragma once
+// Composing the show at one moment into a 32-bit output image: the background, then every picture
+// from the last slot to the first, moved, scaled, rotated and blended, or applied as a brush to what
+// lies below it.
+//
+// Nothing here keeps state between calls: several threads may render from one shared, unchanging
+// show at once, as long as each passes its own output, background buffer and frame input.
+#include <cstdint>
+#include <vector>
+
+#include "render/frame_input.h"
+
+class ImageBuffer;
+class ShowState;
+struct KeyFrame;
+
+// Drawing modes of one picture pass: three decimal digits. Hundreds + 1 is the vertical line factor
+// (2 when the output holds one field), tens + 1 is 2 when one line parity is skipped, units is the
+// parity skipped (0 even, 1 odd).
+constexpr int kModeProgressive = 0;
+constexpr int kModeFieldOddLines = 110;   // skips even frame lines
+constexpr int kModeFieldEvenLines = 111;  // skips odd frame lines
+
+// How the blur brush averages its neighbourhood. Both give the same bytes; the direct form is the
+// plain definition, kept to check the running sums against.
+enum class BlurMethod { runningSum, direct };
+
+// Renders the show at `time` (frames) into `output`, which must already be created at the output size
+// with 32 bits per pixel.
+//   fieldMode   0 progressive frame; 1 one field chosen by the show's field swap, 2 the opposite one.
+//   lineFlag    for a single field, which line parity the field holds (combined with the show's
+//               flop-top-field switch).
+//   frameInput  asked for the host frame when the background is the host video; may be null, and then
+//               the background buffer keeps what it holds.
+//   background  the caller's buffer for the host frame: it keeps the last frame fetched, which is what
+//               is shown while the show's fast-display switch is on.
+//   workingStates  when time is negative, the 32 picture states to draw instead of interpolating (the
+//               stage's working states while the editor is open); with null a negative time is
+//               interpolated like any other.
+// Returns false only when output is not a created 32-bit image (nothing is drawn then).
+bool renderShow(const ShowState& show, int time, int fieldMode, int lineFlag, ImageBuffer& output,
+                FrameInput* frameInput, ImageBuffer& background, const KeyFrame* workingStates = nullptr);
+
+// Draws one picture in one pass. `state` gives centre (x, y), size (width, height) in stage units,
+// rotation in degrees and amount in percent; brushCode below 1000 is an ordinary picture, 1000 and
+// above a brush (tintColour, red in the low byte, is the tint brush's colour); `mode` as above;
+// stageWidth and stageHeight are the stage's size in stage units.
+// Returns false when the picture or the output has no header or is not a 32-bit image, else true
+// (also when nothing of the picture falls on the output).
+bool drawPicture(const ImageBuffer& picture, ImageBuffer& output, const KeyFrame& state, int brushCode,
+                 uint32_t tintColour, int mode, int stageWidth, int stageHeight,
+                 BlurMethod blur = BlurMethod::runningSum);
+
+// One frame of a batch for renderFrames: the renderShow arguments that belong to one frame.
+struct RenderJob {
+  int time = 0;
+  int fieldMode = 0;
+  int lineFlag = 0;
+  ImageBuffer* output = nullptr;
+  FrameInput* frameInput = nullptr;
+  ImageBuffer* background = nullptr;
+  bool ok = false;  // set to renderShow's result
+};
+
+// Renders each job with renderShow, spread over `threads` threads (1 or less: on the calling thread).
+// Jobs must not share outputs, backgrounds or frame inputs.
+void renderFrames(const ShowState& show, std::vector<RenderJob>& jobs, int threads);
