@@ -1,10 +1,20 @@
 #include "platform/ui_hooks.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 UiHooks* installed = nullptr;
+thread_local const MessageSubject* currentSubject = nullptr;
+}  // namespace
+
+MessageSubject::MessageSubject(std::string file) : file_(std::move(file)), outer_(currentSubject) {
+  currentSubject = this;
 }
+
+MessageSubject::~MessageSubject() { currentSubject = outer_; }
+
+std::string messageSubject() { return currentSubject ? currentSubject->file_ : std::string(); }
 
 UiHooks* registerUiHooks(UiHooks* hooks) {
   UiHooks* before = installed;
@@ -24,7 +34,11 @@ std::string messageText(const char* text, long code) {
 
 int showMessage(const char* text, long code) {
   if (installed) return installed->showMessage(text, code);
-  std::fprintf(stderr, "kestrelmove: %s\n", messageText(text, code).c_str());
+  const std::string subject = messageSubject();
+  if (subject.empty())
+    std::fprintf(stderr, "kestrelmove: %s\n", messageText(text, code).c_str());
+  else
+    std::fprintf(stderr, "kestrelmove: %s: %s\n", subject.c_str(), messageText(text, code).c_str());
   return 1;
 }
 

@@ -21,5 +21,25 @@ UiHooks* registerUiHooks(UiHooks* hooks);
 std::string messageText(const char* text, long code);
 
 int showMessage(const char* text, long code);
+
+// The file the messages shown during a scope are about. The console fallback names it before the
+// text, so that a command-line run tells which file failed; message boxes keep their fixed texts and
+// may read it with messageSubject().
+class MessageSubject {
+ public:
+  explicit MessageSubject(std::string file);
+  ~MessageSubject();
+  MessageSubject(const MessageSubject&) = delete;
+  MessageSubject& operator=(const MessageSubject&) = delete;
+
+ private:
+  std::string file_;
+  const MessageSubject* outer_;
+  friend std::string messageSubject();
+};
+
+// The file of the innermost MessageSubject alive on this thread, or empty.
+std::string messageSubject();
+
 void setCursor(int kind);
 void beep();
