@@ -1,0 +1,99 @@
+#pragma once
+// One picture pass, worked out once per picture: where its box falls on the output, the source steps
+// per output column and line, and the walk over the box. The per-pixel work is a kernel (ordinary
+// blend or one brush) chosen once per picture, so the inner loop holds only additions, one bilinear
+// sample and the kernel's integer blend.
+#include <cstddef>
+#include <cstdint>
+
+#include "image/image_buffer.h"
+#include "show/key_frame.h"
+
+struct PicturePass {
+  int picW = 0, picH = 0;  // the picture's size in pixels
+  int outW = 0, outH = 0;  // the output's size in pixels
+  int lineFactor = 1;      // t: 2 when the output holds one field
+  bool skipParity = false;
+  int parity = 0;          // frame-line parity skipped when skipParity
+  int amount255 = 0;       // g: the state's amount as 0..255
+
+  double cosT = 1, sinT = 0;  // of minus the rotation
+  double stepX = 0;           // F: source columns per output column
+  double stepY = 0;           // E: source lines per frame line
+  double colStepX = 0, colStepY = 0;  // c*F and s*F, added per output column
+  double left = 0, top = 0;           // the rotated box in output pixels (frame lines vertically)
+
+  int firstColumn = 0, columnEnd = 0;  // columns drawn: [firstColumn, columnEnd)
+  int firstLine = 0, lineEnd = 0;      // frame lines walked: [firstLine, lineEnd)
+
+  double dx0 = 0;         // first column's source x relative to the picture centre, before rotation
+  double lineStart = 0;   // the line accumulator at the first line
+  double lineOffset = 0;  // source lines between the box's top and the picture's top
+  double startAdvance = 0;  // column steps skipped when the box starts left of the output
+
+  double maxSx = 0, maxSy = 0;  // last source position that still has its neighbours
+  int neighbourColumns = 1;     // Q
+  int neighbourRows = 1;        // R
+};
+
+// Works out the pass. Returns false when nothing of the picture can be drawn: an unusable size or
+// position (zero, negative or not finite), an empty stage, or a box entirely off the output.
+// The images must be created 32-bit buffers.
+bool setUpPass(const ImageBuffer& picture, const ImageBuffer& output, const KeyFrame& state, int mode,
+               int stageWidth, int stageHeight, PicturePass& pass);
+
+// The two source rows and columns around one source position and its fractions.
+struct BilinearTap {
+  const uint8_t* upper;  // picture line n
+  const uint8_t* lower;  // R rows further down the picture
+  int j, jq;             // byte offsets of column j and its neighbour j + Q
+  double fx, fy;
+
+  int at(int byte) const {
+    const int u0 = upper[j + byte], l0 = lower[j + byte];
+    const double top = u0 + (upper[jq + byte] - u0) * fx;
+    const double low = l0 + (lower[jq + byte] - l0) * fx;
+    return int(top + (low - top) * fy);
+  }
+};
+
+// Walks the box line by line, top to bottom and left to right, and hands every output pixel whose
+// source position can be sampled to the kernel:
+//   kernel.beginLine(frameLine, outputLine)
+//   kernel.pixel(column, frameLine, outputLine, pixel, tap)
+// `pixel` points at the output pixel; outputLine is counted from the top.
+template <class Kernel>
+void walkPass(const PicturePass& p, const ImageBuffer& picture, ImageBuffer& output, Kernel& kernel) {
+  const double halfW = p.picW / 2.0, halfH = p.picH / 2.0;
+  const double sxBase = halfW + p.cosT * p.dx0, syBase = halfH + p.sinT * p.dx0;
+  const uint8_t* picBase = picture.pixels();
+  const std::ptrdiff_t picStride = picture.rowStep();
+  uint8_t* outBase = output.pixels();
+  const std::ptrdiff_t outStride = output.rowStep();
+  double accumulator = p.lineStart;
+  for (int line = p.firstLine; line < p.lineEnd; ++line) {
+    const double dy = accumulator - halfH + p.lineOffset;
+    accumulator += p.stepY;  // the accumulator advances on skipped lines too
+    if (p.skipParity && line % 2 == p.parity) continue;
+    const int outLine = line / p.lineFactor;
+    uint8_t* outRow = outBase + outStride * (p.outH - 1 - outLine);
+    double sx = sxBase - p.sinT * dy;
+    double sy = syBase + p.cosT * dy;
+    if (p.startAdvance > 0) {
+      sx += p.startAdvance * p.colStepX;
+      sy += p.startAdvance * p.colStepY;
+    }
+    kernel.beginLine(line, outLine);
+    for (int column = p.firstColumn; column < p.columnEnd; ++column, sx += p.colStepX, sy += p.colStepY) {
+      if (!(sx >= 0 && sx <= p.maxSx && sy >= 0 && sy <= p.maxSy)) continue;
+      int n = int(p.picH - sy);
+      if (n > p.picH - 1) n = p.picH - 1;
+      const int j = int(sx);
+      int jq = j + p.neighbourColumns;
+      if (jq > p.picW - 1) jq = p.picW - 1;
+      const BilinearTap tap{picBase + picStride * n, picBase + picStride * (n - p.neighbourRows), 4 * j, 4 * jq,
+                            sx - j, sy - int(sy)};
+      kernel.pixel(column, line, outLine, outRow + 4 * column, tap);
+    }
+  }
+}
