@@ -3,6 +3,7 @@
 // editing state that belongs to it (current picture, undo ring, option switches, change stamp).
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "image/image_buffer.h"
 #include "platform/file_spec.h"
@@ -10,6 +11,7 @@
 
 class SettingsFile;
 class ShowViews;
+struct StoredShow;
 
 constexpr int kSlotCount = 32;
 constexpr int kMaxPictures = 30;
@@ -57,11 +59,17 @@ class ShowState {
   void putKey(int keyIndex, const KeyFrame& record, int picture);
 
   // Stored shows. storeShow writes into area (capacity bytes) and returns the length written at
-  // offset 4; a show that does not fit is refused: nothing is written and the result is 0 (see
-  // storedSize for what it would need).
+  // offset 4; a show that does not fit is refused: nothing is written, the show is unchanged and the
+  // result is 0 (storedSize says what it would need). loadShow reads a stored show of size bytes;
+  // a block that is not a sound stored show is refused (false, with the problem in error) and the
+  // show stays as it was.
   long storeShow(uint8_t* area, size_t capacity);
   size_t storedSize() const;
-  bool loadShow(const uint8_t* area, size_t size, bool redraw);
+  bool loadShow(const uint8_t* area, size_t size, bool redraw, std::string* error = nullptr);
+  // The show as its stored form, and a stored form put into the show (what loadShow does once the
+  // bytes are read).
+  StoredShow toStored() const;
+  void applyStored(const StoredShow& stored);
 
   // Key editing and undo.
   int setKeyNow();
@@ -127,6 +135,9 @@ class ShowState {
   int32_t frameRate = 2997;
 
  private:
+  // Exchanges an undo entry with the show (undo and redo both apply the entry at the position).
+  void applyUndoEntry(KeyFrame& entry);
+
   SettingsFile& settings_;
   ShowViews* views_ = nullptr;
 };
