@@ -34,7 +34,18 @@ void SettingsFile::readSettings() {
     buffer_[n] = 0;
     std::fclose(f);
   }
-  if (!std::strstr(buffer_, product_.c_str())) setTextBuffer(("[" + product_ + "]\r\n").c_str());
+  if (!std::strstr(buffer_, product_.c_str())) {
+    setTextBuffer(("[" + product_ + "]\r\n").c_str());
+    return;
+  }
+  // A file edited with a Linux editor ends its lines with "\n" alone; its values could then be
+  // neither read nor changed. Such line ends become "\r\n" when the text still fits.
+  std::string text;
+  for (const char* p = buffer_; *p; ++p) {
+    if (*p == '\n' && (p == buffer_ || p[-1] != '\r')) text += '\r';
+    text += *p;
+  }
+  if (text.size() <= kCapacity - 1) setTextBuffer(text.c_str());
 }
 
 bool SettingsFile::writeSettings() const {
@@ -73,8 +84,10 @@ std::string SettingsFile::getText(const char* key, const std::string& defaultVal
 }
 
 void SettingsFile::setText(const char* key, const char* value) {
+  if (!key || !value) return;
   const size_t used = std::strlen(buffer_);
-  const size_t valueLen = std::strlen(value);
+  // A value is one line: a line break in it (a folder name may hold one) would start another key.
+  const size_t valueLen = std::strcspn(value, "\r\n");
   if (char* at = const_cast<char*>(findValue(buffer_, key))) {
     char* end = std::strstr(at, "\r\n");
     if (!end) return;
@@ -90,7 +103,7 @@ void SettingsFile::setText(const char* key, const char* value) {
   // A file edited by hand may lack the final line end; start the new key on a line of its own.
   std::string line;
   if (used >= 1 && buffer_[used - 1] != '\n') line = "\r\n";
-  line += std::string(key) + "=" + value + "\r\n";
+  line += std::string(key) + "=" + std::string(value, valueLen) + "\r\n";
   if (used + line.size() > kCapacity - 1) return;
   std::memcpy(buffer_ + used, line.c_str(), line.size() + 1);
 }
@@ -98,7 +111,8 @@ void SettingsFile::setText(const char* key, const char* value) {
 long SettingsFile::getInteger(const char* key, long defaultValue) const {
   const char* value = findValue(buffer_, key);
   if (!value || !std::strstr(value, "\r\n")) return defaultValue;
-  return std::atol(value);
+  // Decimal as atol reads it, but with out-of-range numbers held at the limits rather than undefined.
+  return std::strtol(value, nullptr, 10);
 }
 
 void SettingsFile::setInteger(const char* key, long value) {
