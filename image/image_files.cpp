@@ -1,0 +1,121 @@
+// Loading and saving an ImageBuffer as a file, with the messages the user sees.
+#include <cstring>
+#include <string>
+
+#include "image/image_buffer.h"
+#include "image/image_readers.h"
+#include "image/open_file.h"
+#include "platform/ui_hooks.h"
+
+namespace {
+
+constexpr int kPlaceholderBitmap = 133;
+
+// The file's bare name: shows saved on Windows keep "\" and drive letters in their paths.
+std::string bareName(const std::string& path) {
+  const size_t cut = path.find_last_of("/\\:");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string joinFolder(std::string folder, const std::string& name) {
+  // A folder stored with a Windows separator at its end still names a folder here.
+  if (!folder.empty() && folder.back() == '\\') folder.back() = '/';
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder + name;
+}
+
+}  // namespace
+
+ImageFormat formatBySignature(const uint8_t* first, long count, const char* path) {
+  uint8_t b[14] = {};
+  if (first && count > 0) std::memcpy(b, first, size_t(count < 14 ? count : 14));
+  if (std::memcmp(b, "8BPS", 4) == 0 || std::memcmp(b, "SPB8", 4) == 0) return ImageFormat::photoshop;
+  if ((b[0] == 'I' && b[1] == 'I') || (b[0] == 'M' && b[1] == 'M')) return ImageFormat::tiff;
+  if ((b[0] == 'B' && b[1] == 'M') || (b[0] == 'M' && b[1] == 'B')) return ImageFormat::bmp;
+  if (std::memcmp(b + 6, "JFIF", 4) == 0) return ImageFormat::jpeg;
+  if (path && (std::strstr(path, ".jp") || std::strstr(path, ".JP"))) return ImageFormat::jpeg;
+  return ImageFormat::targa;
+}
+
+const char* formatName(ImageFormat format) {
+  switch (format) {
+    case ImageFormat::photoshop: return "Photoshop";
+    case ImageFormat::tiff: return "TIFF";
+    case ImageFormat::bmp: return "BMP";
+    case ImageFormat::jpeg: return "JPEG";
+    case ImageFormat::targa: return "Targa";
+  }
+  return "unknown";
+}
+
+ReaderMessage readerMessage(int result) {
+  switch (result) {
+    case kReadOk: return {"", kNoCode};
+    case kReadUnsupported: return {"Can't read compressed images", kNoCode};
+    case kReadTooLarge: return {"Images must be smaller than " + std::to_string(ImageBuffer::kMaxSide) + " pixels", kNoCode};
+    case kReadTooFewColours: return {"Images must have 256 colors or more", kNoCode};
+    case kReadNoMemory: return {"Not enough memory to load image", kNoCode};
+    default: return {"Can't read image file", long(result)};
+  }
+}
+
+int ImageBuffer::loadBySignature(OpenFile& file) {
+  uint8_t first[14] = {};
+  const long count = file.seek(0) ? file.read(first, sizeof first) : -1;
+  switch (formatBySignature(first, count, file.spec().path)) {
+    case ImageFormat::photoshop: return readPhotoshop(*this, file);
+    case ImageFormat::tiff: return readTiff(*this, file);
+    case ImageFormat::bmp: return readBmp(*this, file);
+    case ImageFormat::jpeg: return readJpeg(*this, file);
+    case ImageFormat::targa: return readTarga(*this, file);
+  }
+  return kReadFormatError;
+}
+
+int ImageBuffer::loadWithMessages(const FileSpec& file, const FileSpec* alternateFolder, bool showErrors) {
+  if (!hasHeader()) return 0;
+  OpenFile open;
+  std::string tried = file.pathText();
+  if (!open.open(file, "rb") && alternateFolder && !alternateFolder->empty()) {
+    // A show moved to another machine finds its pictures by their names in the alternate folder.
+    const std::string moved = joinFolder(alternateFolder->pathText(), bareName(file.pathText()));
+    if (moved.size() < sizeof file.path) {
+      FileSpec alternate = file;
+      alternate.setPath(moved);
+      if (open.open(alternate, "rb")) tried = moved;
+    }
+  }
+  const MessageSubject subject(tried);
+  if (open.isOpen()) {
+    const int result = loadBySignature(open);
+    open.close();
+    if (result == kReadOk) return 1;
+    if (showErrors) {
+      const ReaderMessage message = readerMessage(result);
+      showMessage(message.text.c_str(), message.code);
+      return 0;
+    }
+  } else if (showErrors) {
+    showMessage("Can't open graphics file", kNoCode);
+    return 0;
+  }
+  return loadBitmapResource(kPlaceholderBitmap) ? 2 : 0;
+}
+
+bool ImageBuffer::saveWithMessages(const FileSpec& file, int format) {
+  if (!hasHeader()) return false;
+  if (std::strstr(file.path, ".TGA") || std::strstr(file.path, ".tga")) format = 1;
+  const MessageSubject subject(file.pathText());
+  OpenFile out;
+  if (!out.open(file, "wb")) {
+    showMessage("Error opening graphics file", kNoCode);
+    return false;
+  }
+  const bool written = write(out, format);
+  // A full disk shows only when the last buffered bytes go out.
+  if (!out.close() || !written) {
+    showMessage("Error writing graphics file", kNoCode);
+    return false;
+  }
+  return true;
+}

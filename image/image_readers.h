@@ -1,0 +1,37 @@
+#pragma once
+// The image file readers. Each fills the buffer at the file's own depth from an open file, starting
+// from the beginning of the file whatever its position, and returns one of the result codes below.
+// Whatever a file claims, a reader reads and writes only within the file and its buffers.
+#include <string>
+
+#include "image/image_buffer.h"
+#include "image/open_file.h"
+
+enum ReaderResult : int {
+  kReadOk = 0,
+  kReadUnsupported = 1,  // compressed or an encoding no reader handles
+  kReadTooLarge = 2,     // a side above 8192 pixels
+  kReadFormatError = 3,  // read or format error
+  kReadNoBuffer = 4,     // the target buffer has no header
+  kReadTooFewColours = 5,
+  kReadNoMemory = 6,
+};
+
+int readPhotoshop(ImageBuffer& buffer, OpenFile& file);
+int readTiff(ImageBuffer& buffer, OpenFile& file);
+int readBmp(ImageBuffer& buffer, OpenFile& file);
+int readTarga(ImageBuffer& buffer, OpenFile& file);
+int readJpeg(ImageBuffer& buffer, OpenFile& file);
+
+// The reader that loadBySignature picks for the first 14 bytes of a file (fewer when the file is
+// shorter) and its path.
+enum class ImageFormat { photoshop, tiff, bmp, jpeg, targa };
+ImageFormat formatBySignature(const uint8_t* first, long count, const char* path);
+const char* formatName(ImageFormat format);
+
+// The text a failed read shows, and whether its code is appended ("  [ code ]").
+struct ReaderMessage {
+  std::string text;
+  long code;  // kNoCode when nothing is appended
+};
+ReaderMessage readerMessage(int result);
