@@ -1,17 +1,62 @@
 #include <algorithm>
+#include <cstring>
 
+#include "platform/ui_hooks.h"
 #include "show/show_state.h"
 
-// Interim loader until the image readers are in: the picture joins the show with its file and keys,
-// and its image stays blank.
+namespace {
+constexpr int kCursorArrow = 1;
+constexpr int kCursorWait = 11;
+}  // namespace
+
 int ShowState::loadPicture(const FileSpec& file, int slot) {
-  if (std::strlen(file.path) < 3) return 0;
-  if (slot == -1) {
+  if (strnlen(file.path, sizeof file.path) < 3) return 0;
+  if (slot < -1 || slot >= kSlotCount) return -1;
+
+  setCursor(kCursorWait);
+  ImageBuffer loaded(16, 16, 8);
+  const FileSpec* alternate = alternateImageFolder.empty() ? nullptr : &alternateImageFolder;
+  if (!loaded.loadWithMessages(file, alternate, showPictureErrors != 0)) {
+    setCursor(kCursorArrow);
+    return slot;
+  }
+
+  const bool fresh = slot == -1;
+  const int countBefore = pictureCount;
+  if (fresh) {
     slot = std::min<int>(pictureCount, kMaxPictures);
     pictureCount = std::min<int>(pictureCount + 1, kMaxPictures);
   }
-  slots[slot].file = file;
-  slots[slot].file.path[255] = 0;
+  PictureSlot& picture = slots[slot];
+  if (!picture.image.create(loaded.width(), loaded.height(), 32)) {
+    // Nothing of the failed picture stays behind: the count counts only pictures with images.
+    pictureCount = countBefore;
+    showMessage("Not Enough Memory to load Image", kNoCode);
+    setCursor(kCursorArrow);
+    return 0;
+  }
+  picture.file = file;
+  picture.file.path[sizeof picture.file.path - 1] = 0;
+
+  loaded.convertInto(picture.image, 0, 0);
+  if (loaded.bitsPerPixel() < 32) picture.image.setAlpha(255);
+  picture.image.setBorderAlpha(0);
+  if (alphaBlur) {
+    picture.image.alphaBlur();
+    picture.image.alphaBlur();
+  }
+  if (videoColours) picture.image.videoSafeColours();
+
+  if (fresh) {
+    KeyFrame& key = picture.keys[0];
+    key.width = float(picture.image.width());
+    key.height = float(picture.image.height());
+    key.x = float(stageWidth() * 0.5);
+    key.y = float(stageHeight() * 0.5);
+    key.rotation = 0;
+    key.amount = 0;
+  }
   modified = 1;
+  setCursor(kCursorArrow);
   return slot;
 }
