@@ -1,0 +1,36 @@
+#pragma once
+// The host's video: what the host program hands the plug-in as the source frame of each frame. A
+// movie is decoded and scaled to the output size; a still image goes at its own size; a colour or the
+// demo's generated background fills the output size.
+#include <memory>
+#include <string>
+
+#include "app/media/host_frame.h"
+
+class VideoSource {
+ public:
+  virtual ~VideoSource() = default;
+  // The source for host frame `frame` (packed rows, bottom-up). Valid until the next call.
+  virtual const HostFrame* frame(int frame, std::string& error) = 0;
+  // Whether frames come at the output size (then an interlaced render takes each field's lines).
+  virtual bool atOutputSize() const { return true; }
+  // Frames the source holds, or -1 when it has no end.
+  virtual int frameCount() const { return -1; }
+  // Sources that fill the output size follow it; set before the first frame.
+  virtual void setOutputSize(int width, int height) { (void)width, (void)height; }
+  // The source's own size (a still or a movie), or 0 x 0.
+  virtual int naturalWidth() const { return 0; }
+  virtual int naturalHeight() const { return 0; }
+};
+
+// Parses "#RRGGBB". Returns false when text is not such a colour.
+bool parseColour(const std::string& text, uint8_t& red, uint8_t& green, uint8_t& blue);
+
+std::unique_ptr<VideoSource> makeColourSource(int width, int height, uint8_t red, uint8_t green, uint8_t blue);
+// Soft moving colour gradients (the demo's background).
+std::unique_ptr<VideoSource> makeGradientSource(int width, int height);
+std::unique_ptr<VideoSource> openStillSource(const std::string& path, std::string& error);
+std::unique_ptr<VideoSource> openMovieSource(const std::string& path, std::string& error);
+
+// A colour, a movie (by extension) or a still image, with a clear message when it cannot be used.
+std::unique_ptr<VideoSource> openVideoSource(const std::string& input, std::string& error);

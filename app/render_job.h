@@ -1,0 +1,51 @@
+#pragma once
+// The host program's main job: a stored show rendered over the host video, frame by frame through the
+// plug-in's render entry point, into a movie or an image sequence.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/media/frame_writer.h"
+#include "app/media/video_source.h"
+#include "app/show_block.h"
+
+struct RenderOptions {
+  std::string show;
+  std::string output;
+  std::string input;   // a movie, a still image or #RRGGBB; empty: black
+  std::string size;    // "WxH"; empty: the input movie's size, else 640x480
+  std::string rate = "29.97";
+  std::string frames;  // "A-B" or "N"; empty: the input movie's frames, else the show's length
+  bool fields = false;
+  int threads = 1;
+};
+
+struct RenderJob {
+  ShowBlock block;
+  std::unique_ptr<VideoSource> source;
+  OutputSettings output;
+  int firstFrame = 0;
+  int lastFrame = 0;
+  int threads = 1;
+  // Called with every finished output frame, in order (the demo's contact sheet).
+  std::function<void(int frame, const HostFrame&)> onFrame;
+};
+
+struct RenderSummary {
+  int frames = 0;
+  double seconds = 0;
+};
+
+// Turns the options into a job: reads the show and the input, works out size and frames, checks the
+// output. False with a one-line reason for bad input.
+bool prepareRender(const RenderOptions& options, RenderJob& job, std::string& error);
+
+// Parses "WxH", "A-B" or "N", and the rate; false when the text is not of that form.
+bool parseSize(const std::string& text, int& width, int& height);
+bool parseFrames(const std::string& text, int& first, int& last);
+bool rateCodeFor(const std::string& rate, int& code);
+
+// Renders the job through copies of the plug-in at pluginPath, one per thread, and writes the output.
+bool runRender(RenderJob& job, const std::string& pluginPath, RenderSummary& summary, std::string& error);
+// The same job through the plug-in's movie making (vfGetInfo request 1) and the movie library.
+bool runMovie(RenderJob& job, const std::string& pluginPath, RenderSummary& summary, std::string& error);

@@ -1,0 +1,120 @@
+// The movie library: MakeFilm renders the frames of a movie through the plug-in's render entry point,
+// with parameter areas it gets from the plug-in's callback, and writes them out.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/media/frame_writer.h"
+#include "app/media/render_call.h"
+#include "app/vft32/movie_job.h"
+
+namespace {
+
+void fail(MovieJob& job, const std::string& text) { std::snprintf(job.message, sizeof job.message, "%s", text.c_str()); }
+
+// Puts the parameters for `frame` into the area: a copy of the entry at or before the frame, blended
+// towards the next one between two entries.
+bool fillParameters(ParameterCallbackProc callback, const ParameterTrackDescriptor& track, int frame, uint8_t** area) {
+  const ParameterTrackEntry* entries = track.entries;
+  const int n = track.entryCount;
+  int k = 0;
+  while (k + 1 < n && entries[k + 1].position <= frame) ++k;
+  if (k + 1 < n && entries[k].position <= frame)
+    return callback(KM_PARAMETERS_BLEND, 0, area, &entries[k], &entries[k + 1]) == 1;
+  return callback(KM_PARAMETERS_COPY, 0, area, &entries[k], nullptr) == 1;
+}
+
+int32_t makeFilm(InfoRecord* info, ParameterCallbackProc parameters, ProgressCallbackProc progress) {
+  if (!info || !info->movieJob) return 0;
+  MovieJob& job = *static_cast<MovieJob*>(info->movieJob);
+  job.framesWritten = 0;
+  job.message[0] = 0;
+  if (job.size != int32_t(sizeof(MovieJob)) || !job.outputPath || !job.render || !job.source) {
+    fail(job, "the movie job is incomplete");
+    return 0;
+  }
+  const ParameterTrackDescriptor* track = info->parameterTracks;
+  if (!parameters || !track || track->entryCount < 1 || !track->entries) {
+    fail(job, "no parameters for the movie");
+    return 0;
+  }
+  if (job.lastFrame < job.firstFrame) {
+    fail(job, "no frames to make");
+    return 0;
+  }
+
+  OutputSettings settings;
+  settings.path = job.outputPath;
+  settings.width = job.width;
+  settings.height = job.height;
+  settings.frameRateCode = job.frameRateCode;
+  settings.interlaced = job.interlaced != 0;
+  std::string error;
+  std::unique_ptr<FrameWriter> writer = openFrameWriter(settings, error);
+  if (!writer) {
+    fail(job, error);
+    return 0;
+  }
+
+  uint8_t* area = nullptr;
+  if (parameters(KM_PARAMETERS_ALLOCATE, 0, &area, nullptr, nullptr) != 1 || !area) {
+    fail(job, "no memory for the movie's parameters");
+    writer->abandon();
+    return 0;
+  }
+  RenderCall call(job.render, job.frameRateCode);
+  call.setParameterBlock(area);
+  HostFrame source, output;
+  output.create(job.width, job.height, 24, true);
+  const int total = job.lastFrame - job.firstFrame + 1;
+  bool ok = true;
+  for (int frame = job.firstFrame; ok && frame <= job.lastFrame; ++frame) {
+    const FrameHeader* header = nullptr;
+    const uint8_t* pixels = nullptr;
+    int32_t atOutputSize = 0;
+    if (job.source(job.user, frame, &header, &pixels, &atOutputSize) != 1 || !header || !pixels) {
+      if (!job.message[0]) fail(job, "no host video for frame " + std::to_string(frame));
+      ok = false;
+      break;
+    }
+    source.header = *header;
+    source.rowStep = header->width * (header->bitCount / 8);
+    source.pixels.assign(pixels, pixels + size_t(source.rowStep) * header->height);
+    if (!fillParameters(parameters, *track, frame, &area)) {
+      fail(job, "the plug-in could not supply the parameters of frame " + std::to_string(frame));
+      ok = false;
+    } else if (!call.renderOutputFrame(frame, job.interlaced != 0, source, atOutputSize != 0, output)) {
+      fail(job, "the plug-in could not render frame " + std::to_string(frame));
+      ok = false;
+    } else if (!writer->write(frame, output)) {
+      fail(job, writer->error());
+      ok = false;
+    } else {
+      ++job.framesWritten;
+      if (job.progress) job.progress(job.user, job.framesWritten, total);
+      if (progress && progress(job.framesWritten * 100 / total) == 0) {
+        fail(job, "stopped");
+        ok = false;
+      }
+    }
+  }
+  parameters(KM_PARAMETERS_FREE, 0, &area, nullptr, nullptr);
+  if (ok && !writer->finish()) {
+    fail(job, writer->error());
+    ok = false;
+  }
+  if (!ok) writer->abandon();
+  return ok ? 1 : 0;
+}
+
+}  // namespace
+
+extern "C" KM_EXPORT int32_t MakeFilm(InfoRecord* info, ParameterCallbackProc parameters, ProgressCallbackProc progress,
+                                      int32_t) {
+  try {
+    return makeFilm(info, parameters, progress);
+  } catch (...) {
+    if (info && info->movieJob) fail(*static_cast<MovieJob*>(info->movieJob), "the movie failed unexpectedly");
+    return 0;
+  }
+}

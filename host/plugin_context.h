@@ -1,0 +1,43 @@
+#pragma once
+// The plug-in's process-wide objects, kept together in one place: the show, the record of the last
+// vfAction call, the spare and backup parameter areas and the render action's output image. They
+// exist from library attach to library detach; core code gets what it needs as parameters.
+#include <cstdint>
+#include <memory>
+
+#include "host/host_records.h"
+#include "image/image_buffer.h"
+
+class ShowState;
+class SettingsFile;
+
+struct PluginContext {
+  explicit PluginContext(SettingsFile& settings);
+  ~PluginContext();
+  PluginContext(const PluginContext&) = delete;
+  PluginContext& operator=(const PluginContext&) = delete;
+
+  SettingsFile& settings;
+  std::unique_ptr<ShowState> show;
+  // The record of the most recent vfAction call; the frame input reads it. Valid only during the call.
+  const ActionRecord* currentAction = nullptr;
+  // The plug-in's own parameter area: zeroed by the reset request, the parameter data of movie making
+  // when the host gives none.
+  uint8_t spareBlock[KM_PARAMETER_BLOCK_SIZE] = {};
+  uint8_t backupBlock[KM_PARAMETER_BLOCK_SIZE] = {};
+  ImageBuffer output{16, 16, 8};
+
+  // Diagnostics (kmPluginStatus).
+  int32_t showLoads = 0;
+  int32_t lastTime = 0;
+  int32_t lastField = 0;
+  int32_t lastLineFlag = 0;
+};
+
+// The context between attach and detach, null otherwise.
+PluginContext* pluginContext();
+
+// Library attach and detach: read the settings and create the show with an empty new show; destroy
+// the show and write the settings.
+void attachPlugin();
+void detachPlugin();
