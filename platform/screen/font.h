@@ -1,0 +1,66 @@
+#pragma once
+// Fonts through FreeType, found by fontconfig. Every face the program asks for is "Arial", which
+// fontconfig resolves to the metric-compatible Liberation Sans; DejaVu Sans stands in when it is
+// missing. Text is Latin-1 unless it is valid UTF-8.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/screen/surface.h"
+
+namespace ws {
+
+struct FontRequest {
+  std::string face = "Arial";
+  // Negative: character height in pixels (the em size); positive: cell height (ascent + descent).
+  int height = -12;
+  int weight = 400;  // 700 and above is bold
+  bool italic = false;
+  bool underline = false;
+};
+
+class Font {
+ public:
+  // Never null: when no font file can be opened the font measures and draws nothing.
+  static std::shared_ptr<const Font> create(const FontRequest& request);
+  ~Font();
+  Font(const Font&) = delete;
+  Font& operator=(const Font&) = delete;
+
+  const FontRequest& request() const { return request_; }
+  bool valid() const { return face_ != nullptr; }
+  const std::string& file() const { return file_; }
+  int ascent() const { return ascent_; }
+  int descent() const { return descent_; }
+  int height() const { return ascent_ + descent_; }
+
+  int textWidth(const std::string& text) const;
+  // Draws text with its cell's top-left corner at (x, top), blending the glyphs' coverage in colour.
+  void draw(Surface& s, const Rect& clip, int x, int top, const std::string& text, uint32_t colour) const;
+
+ private:
+  struct Glyph {
+    int advance = 0, left = 0, top = 0, width = 0, rows = 0;
+    std::vector<uint8_t> coverage;
+  };
+  Font() = default;
+  const Glyph& glyph(uint32_t code) const;
+
+  FontRequest request_;
+  std::string file_;
+  void* face_ = nullptr;  // FT_Face
+  int ascent_ = 0, descent_ = 0;
+  mutable std::map<uint32_t, Glyph> glyphs_;
+};
+
+using FontRef = std::shared_ptr<const Font>;
+
+// Code points of text: UTF-8 when it decodes as such, otherwise one Latin-1 character per byte.
+std::vector<uint32_t> decodeText(const std::string& text);
+
+// The font file fontconfig gives for a face, bold and italic (empty when none).
+std::string findFontFile(const std::string& face, bool bold, bool italic);
+
+}  // namespace ws
