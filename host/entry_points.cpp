@@ -83,6 +83,11 @@ KM_EXPORT int32_t vfAction(int32_t, ActionRecord* record) {
     if (!context || !record) return 1;
     context->show->frameRate = frameRateFromCode(record->frameRateCode);
     context->currentAction = record;
+    // The host's record lives only for this call; nothing may reach it afterwards.
+    struct ForgetRecord {
+      PluginContext* context;
+      ~ForgetRecord() { context->currentAction = nullptr; }
+    } forget{context};
     switch (record->action) {
       case KM_ACTION_EDIT:
         // Editing is not available in this build: the host's block stays as it is and the answer is
