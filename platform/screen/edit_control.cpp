@@ -145,7 +145,7 @@ LResult editProc(WindowHandle h, uint32_t message, WParam w, LParam l) {
   if (found == edits().end()) return s.defWindowProc(h, message, w, l);
   EditState& e = found->second;
   const int length = int(e.text.size());
-  const bool shift = s.keyPressed(VK_SHIFT);
+  const bool shift = s.keyState(VK_SHIFT);
   auto changed = [&] {
     keepCaretVisible(h, e);
     s.invalidateRect(h, nullptr);

@@ -337,11 +337,11 @@ void Screen::bringToFront(WindowHandle h) {
 
 bool Screen::postMessage(WindowHandle h, uint32_t message, WParam w, LParam l) {
   if (h && !window(h)) return false;
-  queue_.push_back(Message{h, message, w, l, tickCount(), mouse_});
+  queue_.push_back(Message{h, message, w, l, tickCount(), mouse_, currentModifiers()});
   return true;
 }
 
-void Screen::postQuitMessage(int code) { queue_.push_back(Message{0, WM_QUIT, WParam(int64_t(code)), 0, tickCount(), mouse_}); }
+void Screen::postQuitMessage(int code) { queue_.push_back(Message{0, WM_QUIT, WParam(int64_t(code)), 0, tickCount(), mouse_, 0}); }
 
 LResult Screen::sendMessage(WindowHandle h, uint32_t message, WParam w, LParam l) {
   ScreenWindow* win = window(h);
@@ -353,7 +353,7 @@ std::optional<Message> Screen::nextPaint() {
   std::function<std::optional<Message>(WindowHandle)> visit = [&](WindowHandle h) -> std::optional<Message> {
     const ScreenWindow* w = window(h);
     if (!w || !w->visible) return std::nullopt;
-    if (!w->invalid.empty()) return Message{h, WM_PAINT, 0, 0, tickCount(), mouse_};
+    if (!w->invalid.empty()) return Message{h, WM_PAINT, 0, 0, tickCount(), mouse_, 0};
     for (WindowHandle c : w->children)
       if (auto m = visit(c)) return m;
     return std::nullopt;
@@ -368,6 +368,7 @@ bool Screen::peekMessage(Message& m, bool remove) {
   if (!queue_.empty()) {
     m = queue_.front();
     if (remove) queue_.pop_front();
+    messageModifiers_ = m.modifiers;
     return true;
   }
   if (auto p = nextPaint()) {
@@ -385,6 +386,7 @@ bool Screen::getMessage(Message& m, WindowHandle filter) {
       if (filter && it->message != WM_QUIT && it->window != filter && topLevelOf(it->window) != filter) continue;
       m = *it;
       queue_.erase(it);
+      messageModifiers_ = m.modifiers;
       return m.message != WM_QUIT;
     }
     if (auto p = nextPaint()) {
@@ -404,8 +406,14 @@ bool Screen::runIdleAction() {
   return true;
 }
 
-int Screen::characterFor(int vk) const {
-  const bool shift = keys_[VK_SHIFT], ctrl = keys_[VK_CONTROL];
+bool Screen::keyState(int vk) const {
+  if (vk == VK_SHIFT) return messageModifiers_ & kShift;
+  if (vk == VK_CONTROL) return messageModifiers_ & kCtrl;
+  return keyPressed(vk);
+}
+
+int Screen::characterFor(int vk, uint32_t modifiers) {
+  const bool shift = modifiers & kShift, ctrl = modifiers & kCtrl;
   if (vk >= 'A' && vk <= 'Z') return ctrl ? vk - 'A' + 1 : shift ? vk : vk + 32;
   if (ctrl) return 0;
   if (vk >= '0' && vk <= '9') return shift ? ")!@#$%^&*("[vk - '0'] : vk;
@@ -438,10 +446,10 @@ int Screen::characterFor(int vk) const {
 
 bool Screen::translateMessage(const Message& m) {
   if (m.message != WM_KEYDOWN) return false;
-  const int c = characterFor(int(m.wParam));
+  const int c = characterFor(int(m.wParam), m.modifiers);
   if (!c) return false;
   // The character follows its key-down directly, ahead of later input.
-  queue_.push_front(Message{m.window, WM_CHAR, WParam(c), m.lParam, m.time, m.point});
+  queue_.push_front(Message{m.window, WM_CHAR, WParam(c), m.lParam, m.time, m.point, m.modifiers});
   return true;
 }
 
@@ -561,7 +569,7 @@ uint32_t Screen::mouseKeyState() const {
 }
 
 void Screen::postInput(WindowHandle h, uint32_t message, WParam w, LParam l) {
-  queue_.push_back(Message{h, message, w, l, tickCount(), mouse_});
+  queue_.push_back(Message{h, message, w, l, tickCount(), mouse_, currentModifiers()});
 }
 
 void Screen::mouseMove(int x, int y) {

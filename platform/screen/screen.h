@@ -26,7 +26,10 @@ struct Message {
   LParam lParam = 0;
   uint32_t time = 0;
   Point point;
+  uint32_t modifiers = 0;  // kShift, kCtrl: the keyboard state when the message was queued
 };
+
+constexpr uint32_t kShift = 1, kCtrl = 2;
 
 struct ScrollInfo {
   int min = 0, max = 100, page = 0, pos = 0, trackPos = 0;
@@ -189,7 +192,11 @@ class Screen {
   void mouseWheel(int delta, int x, int y);
   void keyDown(int vk);
   void keyUp(int vk);
+  // The state of a key as input has reached it (the physical state).
   bool keyPressed(int vk) const { return vk >= 0 && vk < 256 && keys_[vk]; }
+  // Shift and Ctrl as they were when the message being handled was queued, as a window procedure
+  // must see them: input may have moved on since.
+  bool keyState(int vk) const;
   Point mousePosition() const { return mouse_; }
   // Conveniences that press and release.
   void click(int x, int y, int button = 0);
@@ -198,7 +205,9 @@ class Screen {
   void pressCtrl(int vk);
   void typeText(const std::string& text);
   // What a key-down produces as a character with the current Shift and Ctrl state; 0 for none.
-  int characterFor(int vk) const;
+  int characterFor(int vk) const { return characterFor(vk, currentModifiers()); }
+  static int characterFor(int vk, uint32_t modifiers);
+  uint32_t currentModifiers() const { return (keys_[VK_SHIFT] ? kShift : 0) | (keys_[VK_CONTROL] ? kCtrl : 0); }
 
   // Work the headless backend runs when a blocking get finds nothing to do (tests script modal
   // dialogs with it); each action is run once, in order.
@@ -282,6 +291,7 @@ class Screen {
   int64_t manualMicros_ = 0;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   uint64_t generation_ = 0;
+  uint32_t messageModifiers_ = 0;
 };
 
 // The process's screen, created on first use with chooseBackend() (size from KESTRELMOVE_SCREEN_SIZE,
