@@ -1,3 +1,164 @@
-#include "app/commands.h"
+// The show commands: dump a stored show as JSON, build one from JSON, and print the pictures' states
+// at a frame. They read and write the stored bytes directly and never load the pictures, so they work
+// on shows whose picture files are elsewhere.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
 
-void addShowCommands(CLI::App& app) { (void)app; }
+#include "app/commands.h"
+#include "app/show_json.h"
+#include "show/interpolation.h"
+#include "show/stored_show.h"
+
+namespace {
+
+// Larger than any stored show with room for whatever a saved parameter block carries behind it.
+constexpr std::uintmax_t kMaxShowFileSize = 4 * 1024 * 1024;
+
+[[noreturn]] void leave(int code, const std::string& file, const std::string& message) {
+  std::fprintf(stderr, "kestrelmove: %s: %s\n", file.c_str(), message.c_str());
+  throw CLI::RuntimeError(code);
+}
+
+std::vector<uint8_t> readFile(const std::string& path, std::uintmax_t limit) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) leave(kExitBadInput, path, "is a folder, not a file");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) leave(kExitBadInput, path, "cannot be opened for reading");
+  std::vector<uint8_t> bytes;
+  char chunk[65536];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+    if (bytes.size() > limit) leave(kExitBadInput, path, "is too large for a show file");
+  }
+  if (in.bad()) leave(kExitBadInput, path, "could not be read");
+  return bytes;
+}
+
+// Writes through a temporary file beside the target, so that a failed write leaves no half file.
+void writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
+  const std::string temporary = path + ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) leave(kExitFailure, path, "cannot be created");
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    out.close();
+    if (!out) {
+      std::remove(temporary.c_str());
+      leave(kExitFailure, path, "could not be written completely");
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary, path, ec);
+  if (ec) {
+    std::remove(temporary.c_str());
+    leave(kExitFailure, path, "could not be written: " + ec.message());
+  }
+}
+
+struct ParsedShowFile {
+  StoredShow show;
+  std::vector<uint8_t> extra;  // bytes of the file behind the stored length
+};
+
+ParsedShowFile readShowFile(const std::string& path) {
+  const std::vector<uint8_t> bytes = readFile(path, kMaxShowFileSize);
+  ParsedShowFile parsed;
+  std::string error;
+  if (!parseStoredShow(bytes.data(), bytes.size(), parsed.show, error)) leave(kExitBadInput, path, error);
+  const size_t length = parsed.show.encodedSize();
+  parsed.extra.assign(bytes.begin() + std::ptrdiff_t(length), bytes.end());
+  return parsed;
+}
+
+void printJson(const Json& json) {
+  std::cout << json.dump(2) << '\n';
+  std::cout.flush();
+  if (!std::cout) throw CLI::RuntimeError(kExitFailure);
+}
+
+void runDump(const std::string& path) {
+  const ParsedShowFile file = readShowFile(path);
+  Json json = storedShowToJson(file.show);
+  if (!file.extra.empty()) json["extraBytes"] = toHex(file.extra.data(), file.extra.size());
+  printJson(json);
+}
+
+void runBuild(const std::string& input, const std::string& output) {
+  const std::vector<uint8_t> text = readFile(input, 64 * kMaxShowFileSize);
+  Json json;
+  try {
+    json = Json::parse(text.begin(), text.end());
+  } catch (const Json::parse_error& e) {
+    // The library's message names the line and column.
+    std::string what = e.what();
+    if (const auto at = what.find("] "); at != std::string::npos) what = what.substr(at + 2);
+    leave(kExitBadInput, input, "not valid JSON: " + what);
+  }
+  StoredShow show;
+  std::string error;
+  if (!storedShowFromJson(json, show, error)) leave(kExitBadInput, input, error);
+  std::vector<uint8_t> bytes = encodeStoredShow(show);
+
+  // The bytes must read back as the show described; unusual hand-made data could say otherwise.
+  StoredShow check;
+  if (!parseStoredShow(bytes.data(), bytes.size(), check, error) || encodeStoredShow(check) != bytes)
+    leave(kExitBadInput, input, "describes bytes that would not read back as the same show");
+
+  if (const auto extra = json.find("extraBytes"); extra != json.end()) {
+    std::vector<uint8_t> tail;
+    if (!extra->is_string() || !fromHex(extra->get<std::string>(), tail))
+      leave(kExitBadInput, input, "show.extraBytes: expected hex text");
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+  }
+  writeFileAtomically(output, bytes);
+}
+
+void runState(const std::string& path, int frame, bool halfFrame) {
+  const ParsedShowFile file = readShowFile(path);
+  Json json;
+  json["frame"] = frame;
+  json["halfFrame"] = halfFrame;
+  json["pictures"] = Json::array();
+  for (size_t i = 0; i < file.show.pictures.size(); ++i) {
+    const StoredPicture& p = file.show.pictures[i];
+    const KeyFrame state = trackStateAt(int(p.keys.size()), p.keys.data(), frame, halfFrame);
+    Json pj;
+    pj["index"] = i;
+    pj["file"] = p.file.pathText();
+    addStateToJson(state, pj);
+    json["pictures"].push_back(pj);
+  }
+  printJson(json);
+}
+
+}  // namespace
+
+void addShowCommands(CLI::App& app) {
+  CLI::App* show = app.add_subcommand("show", "Inspect and build stored shows (.kmv)");
+  show->require_subcommand(1);
+
+  auto dumpPath = std::make_shared<std::string>();
+  CLI::App* dump = show->add_subcommand("dump", "Print a stored show as JSON, keeping every stored byte");
+  dump->add_option("show", *dumpPath, "The show file (.kmv)")->required();
+  dump->callback([dumpPath] { runDump(*dumpPath); });
+
+  auto buildInput = std::make_shared<std::string>();
+  auto buildOutput = std::make_shared<std::string>();
+  CLI::App* build = show->add_subcommand("build", "Write a stored show from JSON as 'show dump' prints it");
+  build->add_option("json", *buildInput, "The show as JSON")->required();
+  build->add_option("-o,--output", *buildOutput, "The show file to write (.kmv)")->required();
+  build->callback([buildInput, buildOutput] { runBuild(*buildInput, *buildOutput); });
+
+  auto statePath = std::make_shared<std::string>();
+  auto frame = std::make_shared<int>(0);
+  auto halfFrame = std::make_shared<bool>(false);
+  CLI::App* state = show->add_subcommand("state", "Print every picture's state at a frame as JSON");
+  state->add_option("show", *statePath, "The show file (.kmv)")->required();
+  state->add_option("--frame", *frame, "The frame number")->required();
+  state->add_flag("--half-frame", *halfFrame, "Half a frame later (the second field of interlaced video)");
+  state->callback([statePath, frame, halfFrame] { runState(*statePath, *frame, *halfFrame); });
+}
