@@ -22,6 +22,7 @@ class MovieSource : public VideoSource {
 
   bool open(const std::string& path, std::string& error) {
     path_ = path;
+    av_log_set_level(AV_LOG_ERROR);
     int rc = avformat_open_input(&container_, path.c_str(), nullptr, nullptr);
     if (rc < 0) {
       error = "cannot read input '" + path + "': " + avError(rc);

@@ -9,6 +9,10 @@ extern "C" {
 
 #include <cstdio>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include "app/media/output_path.h"
 
 namespace {
@@ -36,6 +40,8 @@ class MovieWriter : public FrameWriter {
   bool open(const OutputSettings& s, std::string& error) {
     settings_ = s;
     temporary_ = temporaryNameFor(s.path);
+    // The encoder's statistics are noise on a command line; its errors still show.
+    av_log_set_level(AV_LOG_ERROR);
     if (s.width % 2 || s.height % 2) {
       error = "movie sizes must be even (asked for " + std::to_string(s.width) + "x" + std::to_string(s.height) + ")";
       return false;
@@ -70,7 +76,8 @@ class MovieWriter : public FrameWriter {
     encoder_->time_base = frameDuration(s.frameRateCode);
     encoder_->framerate = av_inv_q(encoder_->time_base);
     encoder_->pix_fmt = AV_PIX_FMT_YUV420P;
-    encoder_->gop_size = 12;
+    // A key frame every two seconds keeps the movie easy to step through in an editor.
+    encoder_->gop_size = 2 * (encoder_->time_base.den / encoder_->time_base.num);
     encoder_->colorspace = hd ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
     encoder_->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
     encoder_->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
