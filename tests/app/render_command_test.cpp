@@ -1,5 +1,8 @@
 // `kestrelmove render` and `kestrelmove movie`: bad input, image sequences against direct rendering,
 // interlaced weaving, threads, movies.
+#include <signal.h>
+#include <unistd.h>
+
 #include "app/media/video_source.h"
 #include "tests/app/cli_test_support.h"
 
@@ -156,4 +159,30 @@ TEST(Info, ShowsTheIdentityAndTheDecodedPipl) {
   for (const char* text : {"&Kestrelmove", "Marrowlane", "64000", "8BIM kind  VFlt", "8BIM name  \" Kestrelmove\"",
                            "8BIM eSVR  3", "libvft32.so"})
     EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
+}
+
+TEST(RenderMovie, InterruptedRenderLeavesNothingBehind) {
+  const fs::path folder = freshFolder("interrupted");
+  const fs::path movie = folder / "long.mp4";
+  std::vector<std::string> all{KM_PROGRAM_PATH, "render", movingShowFile().string(), "-o", movie.string(), "--size",
+                               "320x240", "--frames", "0-100000"};
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, KM_PROGRAM_PATH, nullptr, nullptr, argv.data(), environ), 0);
+  // Wait until the movie is being written under its temporary name.
+  bool writing = false;
+  for (int i = 0; i < 200 && !writing; ++i) {
+    usleep(50000);
+    writing = !fs::is_empty(folder);
+  }
+  EXPECT_TRUE(writing);
+  usleep(200000);
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_TRUE(fs::is_empty(folder));
 }
