@@ -28,12 +28,17 @@ void SettingsFile::setTextBuffer(const char* content) {
 }
 
 void SettingsFile::readSettings() {
-  std::memset(buffer_, 0, sizeof buffer_);
+  char content[kCapacity] = {};
   if (FILE* f = std::fopen(filePath().c_str(), "rb")) {
-    const size_t n = std::fread(buffer_, 1, kCapacity - 1, f);
-    buffer_[n] = 0;
+    const size_t n = std::fread(content, 1, kCapacity - 1, f);
+    content[n] = 0;
     std::fclose(f);
   }
+  adoptFileText(content);
+}
+
+void SettingsFile::adoptFileText(const char* content) {
+  setTextBuffer(content);
   if (!std::strstr(buffer_, product_.c_str())) {
     setTextBuffer(("[" + product_ + "]\r\n").c_str());
     return;
@@ -62,10 +67,19 @@ static const char* findValue(const char* text, const char* key) {
   const size_t keyLen = std::strlen(key);
   if (keyLen == 0) return nullptr;
   for (const char* p = std::strstr(text, key); p; p = std::strstr(p + 1, key)) {
-    const bool lineStart = p == text || p[-1] == '\n' || p[-1] == '\r';
+    // Lines end with "\r\n"; a lone "\r" inside a value starts no line.
+    const bool lineStart = p == text || p[-1] == '\n';
     if (lineStart && p[keyLen] == '=') return p + keyLen + 1;
   }
   return nullptr;
+}
+
+// The end of a value: its line's "\r\n", or a bare "\n" (where a long hand-edited file kept one),
+// so that a value never runs into the next line. Null when the line has no end.
+static const char* valueEnd(const char* value) {
+  const char* end = std::strchr(value, '\n');
+  if (!end) return nullptr;
+  return end > value && end[-1] == '\r' ? end - 1 : end;
 }
 
 void SettingsFile::getText(const char* key, const char* defaultValue, char* out, size_t outSize) const {
@@ -78,18 +92,21 @@ void SettingsFile::getText(const char* key, const char* defaultValue, char* out,
 std::string SettingsFile::getText(const char* key, const std::string& defaultValue) const {
   const char* value = findValue(buffer_, key);
   if (!value) return defaultValue;
-  const char* end = std::strstr(value, "\r\n");
+  const char* end = valueEnd(value);
   if (!end) return defaultValue;
   return std::string(value, end);
 }
 
 void SettingsFile::setText(const char* key, const char* value) {
   if (!key || !value) return;
+  // A key is one word of a line: one with "=" or a line break in it could never be read back and
+  // would split the line it sits on.
+  if (!*key || std::strpbrk(key, "=\r\n")) return;
   const size_t used = std::strlen(buffer_);
   // A value is one line: a line break in it (a folder name may hold one) would start another key.
   const size_t valueLen = std::strcspn(value, "\r\n");
   if (char* at = const_cast<char*>(findValue(buffer_, key))) {
-    char* end = std::strstr(at, "\r\n");
+    char* end = const_cast<char*>(valueEnd(at));
     if (!end) return;
     const size_t oldLen = size_t(end - at);
     // The text must keep fitting the buffer with its terminator.
@@ -110,7 +127,7 @@ void SettingsFile::setText(const char* key, const char* value) {
 
 long SettingsFile::getInteger(const char* key, long defaultValue) const {
   const char* value = findValue(buffer_, key);
-  if (!value || !std::strstr(value, "\r\n")) return defaultValue;
+  if (!value || !valueEnd(value)) return defaultValue;
   // Decimal as atol reads it, but with out-of-range numbers held at the limits rather than undefined.
   return std::strtol(value, nullptr, 10);
 }

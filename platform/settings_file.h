@@ -29,6 +29,9 @@ class SettingsFile {
   // The whole in-memory text (for tests and diagnostics).
   const char* text() const { return buffer_; }
   void setTextBuffer(const char* content);  // replaces the in-memory text, cut to fit
+  // Takes content as readSettings takes the file's text: a text without the product's section
+  // becomes an empty section, and bare line feeds become "\r\n".
+  void adoptFileText(const char* content);
 
  private:
   std::string product_;

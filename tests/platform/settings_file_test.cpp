@@ -139,3 +139,32 @@ TEST_F(Settings, AValueStaysOnItsLine) {
   EXPECT_EQ(s.getText("AltImageFolder", std::string()), "/media/odd");
   EXPECT_EQ(s.getInteger("Scale", 100), 100);
 }
+
+TEST_F(Settings, KeysAreWholeWordsOfALine) {
+  SettingsFile s;
+  s.adoptFileText("[Kestrelmove]\r\nRootVolume=C:\\\rScale=30\r\nTimeScale=12\r\n");
+  // A lone carriage return inside a value starts no line.
+  EXPECT_EQ(s.getInteger("Scale", 100), 100);
+  s.setInteger("Scale", 5);
+  EXPECT_EQ(s.getText("RootVolume", std::string()), "C:\\\rScale=30");
+  EXPECT_EQ(s.getInteger("TimeScale", 0), 12);
+  EXPECT_EQ(s.getInteger("Scale", 100), 5);
+  // Keys that could not be read back are not written.
+  const std::string before = s.text();
+  s.setText("A=B", "1");
+  s.setText("Two\r\nLines", "1");
+  s.setText("", "1");
+  EXPECT_EQ(s.text(), before);
+}
+
+TEST_F(Settings, ABareLineFeedEndsAValueWhenTheTextCannotBeRewritten) {
+  // Too long to turn every line feed into "\r\n": values still end at their line.
+  std::string text = "[Kestrelmove]\nScale=7\nTimeScale=9\n";
+  while (text.size() < 1000) text += "Padding=xxxxxxxxxxxxxxxxxxxxxxxx\n";
+  SettingsFile s;
+  s.adoptFileText(text.c_str());
+  EXPECT_EQ(s.getInteger("Scale", 0), 7);
+  s.setInteger("Scale", 8);
+  EXPECT_EQ(s.getInteger("Scale", 0), 8);
+  EXPECT_EQ(s.getInteger("TimeScale", 0), 9);
+}
