@@ -23,15 +23,24 @@ namespace plugintest {
 
 namespace fs = std::filesystem;
 
-// A private folder for the settings file and picture files.
-inline const fs::path& scratchFolder() {
-  static const fs::path folder = [] {
+// A private folder for the settings file and picture files, removed when the tests end.
+struct ScratchFolder {
+  fs::path path;
+  ScratchFolder() {
     std::string pattern = (fs::temp_directory_path() / "km-host-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) return fs::temp_directory_path();
+    if (!mkdtemp(pattern.data())) return;
+    path = pattern;
     setenv("KESTRELMOVE_CONFIG_DIR", pattern.c_str(), 1);
-    return fs::path(pattern);
-  }();
-  return folder;
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    if (!path.empty()) fs::remove_all(path, ec);
+  }
+};
+
+inline const fs::path& scratchFolder() {
+  static const ScratchFolder folder;
+  return folder.path;
 }
 
 class LoadedPlugin {
