@@ -149,6 +149,11 @@ int DrawingContext::stretchDIBits(int xDest, int yDest, int destWidth, int destH
                                   int srcHeight, const void* bits, const void* header, uint32_t, uint32_t rop) {
   DibView dib;
   if (!dib.open(static_cast<const uint8_t*>(header), static_cast<const uint8_t*>(bits))) return 0;
+  return drawDib(dib, xDest, yDest, destWidth, destHeight, xSrc, ySrc, srcWidth, srcHeight, rop);
+}
+
+int DrawingContext::drawDib(const DibView& dib, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                            int srcWidth, int srcHeight, uint32_t rop) {
   if (destWidth == 0 || destHeight == 0 || srcWidth == 0 || srcHeight == 0) return 0;
   // A negative extent mirrors; the nearest source pixel is picked for each destination pixel.
   const bool flipX = (destWidth < 0) != (srcWidth < 0), flipY = (destHeight < 0) != (srcHeight < 0);

@@ -16,6 +16,7 @@
 namespace ws {
 
 class Mask;
+class DibView;
 
 struct Pen {
   int style = PS_SOLID;
@@ -97,6 +98,9 @@ class DrawingContext {
   // Nearest-neighbour stretch of a DIB; ySrc counts from the image's top row. Returns the lines drawn.
   int stretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,
                     int srcHeight, const void* bits, const void* header, uint32_t usage, uint32_t rop);
+  // The same for a DIB already opened (bitmap resources).
+  int drawDib(const DibView& dib, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,
+              int srcHeight, uint32_t rop);
   // Copies a surface rectangle with a raster operation (the brush is the pattern).
   void bitBlt(int x, int y, int width, int height, const Surface& source, int xSrc, int ySrc, uint32_t rop);
 

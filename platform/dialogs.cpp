@@ -1,0 +1,197 @@
+#include "platform/dialogs.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+
+#include "platform/platform_state.h"
+#include "platform/resource_store.h"
+#include "platform/screen/dialog_boxes.h"
+#include "platform/screen/screen.h"
+#include "platform/ui_hooks.h"
+
+int showMessageBox(const char* text, long code) {
+  return ws::messageBox(0, messageText(text, code), "", ws::MB_OK | ws::MB_ICONINFORMATION | ws::MB_TOPMOST);
+}
+
+int askYesNoCancel(const char* text, const char* caption) {
+  const int r = ws::messageBox(0, text ? text : "", caption ? caption : "", ws::MB_YESNOCANCEL | ws::MB_ICONQUESTION | ws::MB_TOPMOST);
+  return r == ws::IDYES ? 1 : r == ws::IDNO ? 0 : -1;
+}
+
+bool askYesNo(const char* text, const char* caption) {
+  return ws::messageBox(0, text ? text : "", caption ? caption : "", ws::MB_YESNO | ws::MB_ICONQUESTION | ws::MB_TOPMOST) == ws::IDYES;
+}
+
+namespace {
+std::string limited(const char* text) { return text ? std::string(text, strnlen(text, 79)) : std::string(); }
+}  // namespace
+
+int askValue(char* value, const char* title, const char* prompt, const char* secondPrompt) {
+  ws::ValueRequest r;
+  r.title = limited(title);
+  r.prompt = limited(prompt);
+  r.secondPrompt = limited(secondPrompt);
+  r.value = limited(value);
+  r.maxLength = 79;
+  ws::valueDialog(platformState().mainWindow, r);
+  if (value) {
+    std::memcpy(value, r.value.data(), r.value.size());
+    value[r.value.size()] = 0;
+  }
+  return 1;
+}
+
+std::string filterList(const char* filter) {
+  std::string s = filter ? filter : "";
+  for (char& c : s)
+    if (c == '|') c = '\0';
+  s.push_back('\0');
+  return s;
+}
+
+namespace {
+
+// Paths come as the stored FileSpecs have them: Windows separators are taken as folder separators.
+std::string localPath(const std::string& p) {
+  std::string s = p;
+  for (char& c : s)
+    if (c == '\\') c = '/';
+  return s;
+}
+
+std::vector<ws::FileFilter> filtersFrom(const char* filter) {
+  const std::string list = filterList(filter);
+  std::vector<ws::FileFilter> out;
+  std::vector<std::string> parts;
+  for (size_t i = 0; i < list.size();) {
+    const size_t end = list.find('\0', i);
+    if (end == i) break;
+    parts.push_back(list.substr(i, end - i));
+    i = end + 1;
+  }
+  for (size_t i = 0; i + 1 < parts.size(); i += 2) out.push_back({parts[i], parts[i + 1]});
+  return out;
+}
+
+// The start name: the result's path with a trailing separator removed, empty when shorter than 4.
+std::string startName(const FileSpec& f) {
+  std::string p = localPath(f.pathText());
+  if (!p.empty() && p.back() == '/') p.pop_back();
+  if (p.size() < 4) p.clear();
+  return p;
+}
+
+}  // namespace
+
+bool chooseFileToOpen(ws::WindowHandle owner, FileSpec* result, const char* filter, const FileSpec* initialFolder,
+                      bool multiple, size_t capacity) {
+  if (!result) return false;
+  ws::FileRequest r;
+  r.multiple = multiple;
+  r.mustExist = true;
+  r.filters = filtersFrom(filter);
+  if (initialFolder && !initialFolder->empty()) r.folder = localPath(initialFolder->pathText());
+  if (!multiple) r.fileName = startName(*result);
+  const bool chosen = ws::fileDialog(owner, r);
+  result->volume = 0;
+  result->folderId = 0;
+  if (!chosen) return false;
+  const std::string folder = r.chosenFolder == "/" ? "" : r.chosenFolder;
+  if (!multiple) {
+    result->setPath(folder + "/" + r.chosenNames.at(0));
+    return true;
+  }
+  // One FileSpec per file, names from the last the dialog returned to the first, then an empty one.
+  size_t n = 0;
+  for (auto it = r.chosenNames.rbegin(); it != r.chosenNames.rend() && n + 1 < capacity; ++it, ++n) {
+    result[n].clear();
+    result[n].setPath(folder + "/" + *it);
+  }
+  if (n < capacity) result[n].clear();
+  return true;
+}
+
+bool chooseFileToSave(ws::WindowHandle owner, FileSpec* result, const char* filter, const char* defaultExtension,
+                      const FileSpec* initialFolder) {
+  if (!result) return false;
+  ws::FileRequest r;
+  r.save = true;
+  r.mustExist = false;
+  r.overwritePrompt = true;
+  r.filters = filtersFrom(filter);
+  r.defaultExtension = defaultExtension ? defaultExtension : "";
+  std::string name = localPath(result->pathText());
+  if (!name.empty() && name.back() == '/') name.pop_back();
+  r.fileName = name;
+  if (initialFolder && !initialFolder->empty()) r.folder = localPath(initialFolder->pathText());
+  const bool chosen = ws::fileDialog(owner, r);
+  result->volume = 0;
+  result->folderId = 0;
+  if (!chosen) return false;
+  const std::string folder = r.chosenFolder == "/" ? "" : r.chosenFolder;
+  result->setPath(folder + "/" + r.chosenNames.at(0));
+  return true;
+}
+
+// ---- cursors ----
+
+namespace {
+
+int currentKind = 1, previousKind = 1;
+
+// A monochrome .cur resource: the first image's AND and XOR masks.
+std::shared_ptr<ws::Cursor> loadCursorResource(int number) {
+  const ResourceBytes r = findResource(ResourceKind::cursor, number);
+  if (!r || r.size < 22 + 40) return nullptr;
+  auto u16 = [&](size_t at) { return unsigned(r.bytes[at] | r.bytes[at + 1] << 8); };
+  auto u32 = [&](size_t at) { return unsigned(u16(at) | u16(at + 2) << 16); };
+  if (u16(0) != 0 || u16(2) != 2 || u16(4) < 1) return nullptr;
+  const unsigned hotX = u16(10), hotY = u16(12), size = u32(14), offset = u32(18);
+  if (offset + 40 > r.size || size > r.size - offset) return nullptr;
+  const uint8_t* h = r.bytes + offset;
+  const int w = int(u32(offset + 4)), h2 = int(u32(offset + 8)), bits = int(u16(offset + 14));
+  if (bits != 1 || w <= 0 || w > 256 || h2 <= 0 || h2 > 512) return nullptr;
+  const int height = h2 / 2, step = (w + 31) / 32 * 4;
+  const size_t paletteAt = 40, xorAt = paletteAt + 8, andAt = xorAt + size_t(step) * size_t(height);
+  if (andAt + size_t(step) * size_t(height) > size) return nullptr;
+  auto cursor = std::make_shared<ws::Cursor>();
+  cursor->image = ws::Surface(w, height, 0);
+  cursor->mask.assign(size_t(w) * size_t(height), 0);
+  cursor->hotSpot = {int(hotX), int(hotY)};
+  for (int y = 0; y < height; ++y) {
+    const int row = height - 1 - y;
+    for (int x = 0; x < w; ++x) {
+      const bool a = (h[andAt + size_t(row) * size_t(step) + size_t(x >> 3)] >> (7 - (x & 7))) & 1;
+      const bool c = (h[xorAt + size_t(row) * size_t(step) + size_t(x >> 3)] >> (7 - (x & 7))) & 1;
+      const uint8_t* e = h + paletteAt + (c ? 4 : 0);
+      cursor->image.setPixel(x, y, uint32_t(e[2]) << 16 | uint32_t(e[1]) << 8 | e[0]);
+      cursor->mask[size_t(y) * size_t(w) + size_t(x)] = a ? 0 : 1;
+    }
+  }
+  return cursor;
+}
+
+}  // namespace
+
+void setCursorKind(int kind) {
+  static const int shapes[] = {ws::IDC_ARROW, ws::IDC_CROSS, ws::IDC_IBEAM, ws::IDC_NO, ws::IDC_SIZEALL, ws::IDC_SIZENESW,
+                               ws::IDC_SIZENS, ws::IDC_SIZENWSE, ws::IDC_SIZEWE, ws::IDC_UPARROW, ws::IDC_WAIT};
+  previousKind = currentKind;
+  currentKind = kind;
+  std::shared_ptr<ws::Cursor> cursor;
+  if (kind >= 1 && kind <= 11) {
+    cursor = std::make_shared<ws::Cursor>();
+    cursor->systemShape = shapes[kind - 1];
+  } else if (kind == 12 || kind == 13) {
+    // A cursor resource that cannot be loaded leaves no cursor shown.
+    static std::map<int, std::shared_ptr<ws::Cursor>> loaded;
+    const int number = kind == 12 ? 106 : 135;
+    if (!loaded.count(number)) loaded[number] = loadCursorResource(number);
+    cursor = loaded[number];
+  }
+  ws::screen().setCursor(cursor);
+}
+
+int currentCursorKind() { return currentKind; }
+int previousCursorKind() { return previousKind; }
