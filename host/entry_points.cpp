@@ -105,9 +105,14 @@ KM_EXPORT int32_t vfAction(int32_t, ActionRecord* record) {
 }
 
 KM_EXPORT const uint8_t* kmPiplBytes(size_t* size) {
-  const std::vector<uint8_t>& bytes = piplBytes();
-  if (size) *size = bytes.size();
-  return bytes.data();
+  try {
+    const std::vector<uint8_t>& bytes = piplBytes();
+    if (size) *size = bytes.size();
+    return bytes.data();
+  } catch (...) {
+    if (size) *size = 0;
+    return nullptr;
+  }
 }
 
 KM_EXPORT int32_t kmPluginStatus(KmPluginStatus* status) {
