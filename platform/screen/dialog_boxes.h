@@ -14,6 +14,8 @@ namespace ws {
 // Enter answers with the focused button (the first), Escape cancels where there is a Cancel (an OK box
 // takes it as OK), Y and N answer Yes and No.
 int messageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t type);
+// The message of an open message box (empty for other windows).
+std::string dialogText(WindowHandle box);
 
 // A title, two prompt lines and an edit field with OK (IDOK) and Cancel (IDCANCEL). The field's text is
 // in `value` afterwards whichever button closed the dialog.

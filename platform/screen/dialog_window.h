@@ -26,6 +26,8 @@ class DialogWindow {
   int run(WindowHandle owner, const std::string& caption, int width, int height, bool topmost);
   WindowHandle handle() const { return handle_; }
   static DialogWindow* find(WindowHandle h);
+  // The text the dialog shows (a message box's message), for whoever reads the screen.
+  virtual std::string text() const { return {}; }
 
  protected:
   virtual void create() {}

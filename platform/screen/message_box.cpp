@@ -11,7 +11,7 @@ namespace {
 
 class MessageBoxWindow : public DialogWindow {
  public:
-  MessageBoxWindow(const std::string& text, uint32_t type) : type_(type) {
+  MessageBoxWindow(const std::string& text, uint32_t type) : type_(type), text_(text) {
     lines_ = wrapText(text, 420);
     const uint32_t kind = type & 0xF;
     if (kind == MB_YESNO || kind == MB_YESNOCANCEL) {
@@ -23,6 +23,8 @@ class MessageBoxWindow : public DialogWindow {
       ids_ = {IDOK};
     }
   }
+
+  std::string text() const override { return text_; }
 
   int width() const {
     int w = 0;
@@ -79,6 +81,7 @@ class MessageBoxWindow : public DialogWindow {
 
  private:
   uint32_t type_;
+  std::string text_;
   std::vector<std::string> lines_;
   std::vector<int> ids_;
 };
@@ -127,6 +130,11 @@ class ValueDialogWindow : public DialogWindow {
 int messageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t type) {
   MessageBoxWindow box(text, type);
   return box.run(owner, caption, box.width(), box.height(), (type & MB_TOPMOST) != 0);
+}
+
+std::string dialogText(WindowHandle box) {
+  const DialogWindow* d = DialogWindow::find(box);
+  return d ? d->text() : std::string();
 }
 
 int valueDialog(WindowHandle owner, ValueRequest& request) {

@@ -526,6 +526,7 @@ WindowHandle Screen::setFocus(WindowHandle h) {
   const WindowHandle old = focus_;
   if (old == h) return old;
   focus_ = h;
+  if (ScreenWindow* top = window(topLevelOf(h))) top->lastFocus = h;
   if (old) sendMessage(old, WM_KILLFOCUS, h, 0);
   if (h && focus_ == h) sendMessage(h, WM_SETFOCUS, old, 0);
   return old;
@@ -553,7 +554,10 @@ void Screen::activate(WindowHandle h) {
     if (old) sendMessage(old, WM_ACTIVATE, 0, LParam(top));
     sendMessage(top, WM_ACTIVATE, 1, LParam(old));
   }
-  if (!focus_ || topLevelOf(focus_) != top) setFocus(top);
+  if (!focus_ || topLevelOf(focus_) != top) {
+    const WindowHandle remembered = window(top)->lastFocus;
+    setFocus(remembered && window(remembered) && topLevelOf(remembered) == top ? remembered : top);
+  }
 }
 
 // ---- input ----

@@ -76,6 +76,7 @@ struct ScreenWindow {
   Rect invalid;                      // client coordinates
   FontRef font;
   std::vector<WindowHandle> children;
+  WindowHandle lastFocus = 0;  // top-level windows: where the focus was, given back on activation
 };
 
 // The parts of a window's frame, in window coordinates (relative to its top-left corner).
