@@ -4,6 +4,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <unistd.h>
 
 #include "platform/dialogs.h"
 #include "platform/messages.h"
@@ -21,17 +23,21 @@ class DialogsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ws::startScreen(std::make_unique<ws::HeadlessBackend>(), 1024, 768);
-    setenv("KESTRELMOVE_CONFIG_DIR", ::testing::TempDir().c_str(), 1);
-    platformInit(nullptr, "Kestrelmove", 101);
-    folder = fs::path(::testing::TempDir()) / "km_dialogs";
-    fs::remove_all(folder);
+    // A folder of its own per test and process: the tests may run side by side.
+    folder = fs::path(::testing::TempDir()) /
+             ("km_dialogs_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" + std::to_string(getpid()));
+    std::error_code ec;
+    fs::remove_all(folder, ec);
     fs::create_directories(folder / "sub");
+    setenv("KESTRELMOVE_CONFIG_DIR", folder.c_str(), 1);
+    platformInit(nullptr, "Kestrelmove", 101);
     for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "notes.txt", "show.kmv"}) std::ofstream(folder / name) << "x";
   }
   void TearDown() override {
     platformExit();
     ws::stopScreen();
-    fs::remove_all(folder);
+    std::error_code ec;
+    fs::remove_all(folder, ec);
   }
   static ws::Screen& s() { return ws::screen(); }
   // The box or dialog on top.

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/screen/screen.h"
+#include "platform/screen/sdl_backend.h"
+
+using namespace ws;
+
+TEST(SdlKeys, SdlKeysMapToVirtualKeys) {
+  EXPECT_EQ(SdlBackend::virtualKey(SDLK_a), 'A');
+  EXPECT_EQ(SdlBackend::virtualKey(SDLK_7), '7');
+  EXPECT_EQ(SdlBackend::virtualKey(SDLK_RETURN), VK_RETURN);
+  EXPECT_EQ(SdlBackend::virtualKey(SDLK_KP_0), VK_NUMPAD0);
+  EXPECT_EQ(SdlBackend::virtualKey(SDLK_KP_4), VK_NUMPAD0 + 4);
+  EXPECT_EQ(SdlBackend::virtualKey(SDLK_COMMA), VK_OEM_COMMA);
+  EXPECT_EQ(SdlBackend::virtualKey(SDLK_PAGEDOWN), VK_NEXT);
+  EXPECT_EQ(SdlBackend::virtualKey(SDLK_LCTRL), VK_CONTROL);
+  EXPECT_EQ(SdlBackend::virtualKey(SDLK_F13), 0);
+}
+
+namespace {
+std::vector<uint32_t> seen;
+LResult recorder(WindowHandle h, uint32_t m, WParam w, LParam l) {
+  seen.push_back(m);
+  return screen().defWindowProc(h, m, w, l);
+}
+}  // namespace
+
+// Runs where a display is available (CI runs it under xvfb-run): SDL's events become the screen's input.
+TEST(SdlBackendOnDisplay, ShowsTheScreenAndTranslatesInput) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) GTEST_SKIP() << "no display";
+  auto backend = SdlBackend::open();
+  ASSERT_TRUE(backend) << SdlBackend::lastError();
+  Screen& s = startScreen(std::move(backend), 640, 480);
+  s.registerClass(WindowClass{"Seen", 0, recorder});
+  const WindowHandle w = s.createWindow("Seen", "", WS_POPUP, 0, 0, 640, 480, 0);
+  s.showWindow(w, SW_SHOW);
+  s.backend().present(s);
+  SDL_Event e{};
+  e.type = SDL_KEYDOWN;
+  e.key.keysym.sym = SDLK_q;
+  SDL_PushEvent(&e);
+  e = SDL_Event{};
+  e.type = SDL_MOUSEBUTTONDOWN;
+  e.button.button = SDL_BUTTON_LEFT;
+  e.button.x = 100;
+  e.button.y = 50;
+  SDL_PushEvent(&e);
+  s.backend().pollInput(s);
+  Message m;
+  while (s.peekMessage(m)) s.dispatchMessage(m);
+  EXPECT_NE(std::find(seen.begin(), seen.end(), WM_KEYDOWN), seen.end());
+  EXPECT_NE(std::find(seen.begin(), seen.end(), WM_LBUTTONDOWN), seen.end());
+  stopScreen();
+}
