@@ -59,6 +59,9 @@ inline void set32(Bytes& b, size_t at, uint32_t v, bool big) {
   for (int i = 0; i < 4; ++i) b[at + size_t(big ? 3 - i : i)] = uint8_t(v >> (8 * i));
 }
 
+// A file cut short by its last n bytes.
+inline void dropLast(Bytes& b, size_t n) { b.erase(b.end() - long(std::min(n, b.size())), b.end()); }
+
 // Pixel (x, y) of a buffer, y counted from the top, read by the buffer's depth (8 bits through the
 // palette, 16 bits as 5-5-5); alpha is 0 below 32 bits.
 inline Rgba pixel(const ImageBuffer& b, int x, int y) {
@@ -171,7 +174,7 @@ inline Bytes makeTiff(const TiffSpec& s) {
       for (int x = 0; x < s.width; ++x) {
         const Rgba c = colourAt(x, y);
         const uint8_t v[4] = {c.r, c.g, c.b, c.a};
-        for (int k = 0; k < s.samples; ++k) b.push_back(v[k]);
+        for (int k = 0; k < s.samples; ++k) b.push_back(v[k % 4]);
       }
     b.push_back(0xee);  // a gap between strips, so that strips are found by their offsets
   }

@@ -183,7 +183,7 @@ TEST(PhotoshopFaults, TruncatedDataKeepsWhatWasRead) {
   s.mode = 1;
   s.planes = {Bytes(16, 77)};
   Bytes f = makePsd(s);
-  f.resize(f.size() - 5);  // the last line and one pixel of the line before are missing
+  dropLast(f, 5);  // the last line and one pixel of the line before are missing
   ImageBuffer b;
   ASSERT_EQ(readPsd(f, b), kReadOk);
   EXPECT_EQ(pixel(b, 3, 1).r, 77);
