@@ -71,13 +71,12 @@ void drawPrimitives(ws::WindowHandle window) {
   triangle(black, 45, y + 15, 8, 90);
   triangle(black, 70, y + 15, 8, 180);
   triangle(black, 95, y + 15, 8, 270);
-  blitBitmap({120, y, 0, 0}, 133, ws::SRCCOPY);
-  fillRect(ws::rgb(60, 120, 180), {250, y, 380, y + 50});
-  fillRect(ws::rgb(230, 200, 60), {300, y + 10, 420, y + 40});
-  invertRect({260, y + 5, 330, y + 45}, 1, ws::PS_SOLID);
-  invertEllipse({320, y + 2, 410, y + 48}, 2, ws::PS_SOLID);
-  invertLine({250, y + 50, 420, y}, 1, ws::PS_SOLID);
-  bevelFrame(white, ws::rgb(64, 64, 64), {440, y, 500, y + 40}, 1);
+  fillRect(ws::rgb(60, 120, 180), {130, y, 260, y + 50});
+  fillRect(ws::rgb(230, 200, 60), {180, y + 10, 300, y + 40});
+  invertRect({140, y + 5, 210, y + 45}, 1, ws::PS_SOLID);
+  invertEllipse({200, y + 2, 290, y + 48}, 2, ws::PS_SOLID);
+  invertLine({130, y + 50, 300, y}, 1, ws::PS_SOLID);
+  bevelFrame(white, ws::rgb(64, 64, 64), {320, y, 380, y + 40}, 1);
   y += 70;
   caption("checkCircle, checkBox (off, on); slider 0, 50, 100 of 100 and 100 of 50");
   y += 16;
@@ -105,6 +104,12 @@ void drawPrimitives(ws::WindowHandle window) {
   drawText(black, "left", 250, y, ws::TA_LEFT);
   drawText(black, "centred", 250, y + 20, ws::TA_CENTER);
   drawText(black, "right", 250, y + 40, ws::TA_RIGHT);
+  // The placeholder picture is 160 x 120: it gets a column of its own beside the text rows, clear of
+  // the sliders above.
+  selectFont(standardFont(10), 0xFFFFFFFF, ws::TRANSPARENT);
+  const int pictureTop = y - 46;
+  drawText(black, "blitBitmap: the placeholder picture 133", 480, pictureTop, ws::TA_LEFT);
+  blitBitmap({480, pictureTop + 16, 0, 0}, 133, ws::SRCCOPY);
   selectFont(nullptr, 0xFFFFFFFF, -1);
   setDrawingContext(nullptr);
 }
