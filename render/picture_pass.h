@@ -88,11 +88,15 @@ void walkPass(const PicturePass& p, const ImageBuffer& picture, ImageBuffer& out
       if (!(sx >= 0 && sx <= p.maxSx && sy >= 0 && sy <= p.maxSy)) continue;
       int n = int(p.picH - sy);
       if (n > p.picH - 1) n = p.picH - 1;
+      // At sy = 0 with a neighbour distance of the whole picture height the row below would lie
+      // before the first row; it is weighted by frac(sy) = 0 there, so the bottom row stands in.
+      int lower = n - p.neighbourRows;
+      if (lower < 0) lower = 0;
       const int j = int(sx);
       int jq = j + p.neighbourColumns;
       if (jq > p.picW - 1) jq = p.picW - 1;
-      const BilinearTap tap{picBase + picStride * n, picBase + picStride * (n - p.neighbourRows), 4 * j, 4 * jq,
-                            sx - j, sy - int(sy)};
+      const BilinearTap tap{picBase + picStride * n, picBase + picStride * lower, 4 * j, 4 * jq, sx - j,
+                            sy - int(sy)};
       kernel.pixel(column, line, outLine, outRow + 4 * column, tap);
     }
   }

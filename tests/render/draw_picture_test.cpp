@@ -143,6 +143,25 @@ TEST(DrawPicture, ClipsAtTheLeftTopAndRightBottomEdges) {
   EXPECT_EQ(changedPixels(out2, kUntouched), 9);
 }
 
+TEST(DrawPicture, BoxStartingPartlyLeftOfAndAboveTheOutput) {
+  // Centred at (1.5, 1.25), 4 x 4: left = -0.5, top = -0.75, right 4.5, bottom 4.25, so columns 0..4 and
+  // lines 0..3. cx = 2 - (1 - frac(-0.5)) = 0.5, dx0 = 0.5 - 2 = -1.5, so sx starts at 0.5 and the
+  // advance by 0.5 column steps (not a whole number of steps) brings it to 1.0. The line accumulator
+  // is 1 - frac(-0.75) - (-0.75) = 2.5, so sy = 2.5 on line 0 and 3.5 (past picH - R) below it.
+  // Line 0 samples picture line trunc(4 - 2.5) = 1 from the bottom (line 2 from the top, green 100)
+  // and the one below (green 140) half-way: 120.
+  ImageBuffer picture = makeImage(4, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) setPixel(picture, x, y, {40 * x + 20, 40 * y + 20, 0, 255});
+  ImageBuffer out = makeImage(8, 8);
+  ASSERT_TRUE(drawPicture(picture, out, placed(1.5f, 1.25f, 4, 4), 0, 255, kModeProgressive, 8, 8));
+  // sx = 1, 2, 3 give blue 60, 100, 140; (v * 254) >> 8.
+  EXPECT_EQ(pixelOf(out, 0, 0), (Pixel{59, 119, 0, 255}));
+  EXPECT_EQ(pixelOf(out, 1, 0), (Pixel{99, 119, 0, 255}));
+  EXPECT_EQ(pixelOf(out, 2, 0), (Pixel{138, 119, 0, 255}));
+  EXPECT_EQ(changedPixels(out, kUntouched), 3);
+}
+
 TEST(DrawPicture, PicturesOffTheOutputOrWithoutSizeDrawNothing) {
   ImageBuffer picture = makeImage(4, 4, {255, 255, 255, 255});
   const float nan = std::numeric_limits<float>::quiet_NaN();
