@@ -124,6 +124,40 @@ TEST(BrushEffects, BlurWindowIsCutAtTheBoxEndButNotAtItsStart) {
   }
 }
 
+TEST(BrushEffects, BlurWindowEndsAtTheFirstColumnPastAFractionalBoxEnd) {
+  // Centred at (4.5, 4): the box runs from column 2.5 to 7.5, so columns 2..7 are walked and column 7
+  // belongs to the box. Amount 38: g = 97, radius 6. The first covered pixel (2, 2) averages columns
+  // 0..7 and lines 0..6 (the box's last line is trunc(7) = 7, excluded): seven lines of seven 100s and
+  // column 7 at 228: 7 * (7 * 100 + 228) / 56 = 116 -> (116 * 255) >> 8 = 115.
+  for (BlurMethod method : {BlurMethod::direct, BlurMethod::runningSum}) {
+    ImageBuffer out = makeImage(8, 8, {100, 0, 0, 0});
+    for (int y = 0; y < 8; ++y) setPixel(out, 7, y, {228, 0, 0, 0});
+    ASSERT_TRUE(drawPicture(fullMask(), out, placed(4.5f, 4, 4, 4, 0, 38), 1000, 255, kModeProgressive, 8, 8,
+                            method));
+    EXPECT_EQ(pixelOf(out, 2, 2)[0], 115);
+  }
+}
+
+TEST(BrushEffects, PixelateInOneFieldSamplesTheBlockOriginsOutputLine) {
+  // One field of an 8-line frame in a 4-line output, even frame lines (mode 111): frame lines 2 and 4
+  // are drawn to output lines 1 and 2. Block s = 3 (amount 15). Frame line 2 samples frame line 0,
+  // output line 0; frame line 4 samples frame line 3, output line 3 / 2 = 1, which line 2 has just
+  // changed. Ground: blue 100 + 20x, green 50 + 20 * output line.
+  ImageBuffer out = makeImage(8, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 8; ++x) setPixel(out, x, y, {100 + 20 * x, 50 + 20 * y, 0, 0});
+  ASSERT_TRUE(drawPicture(fullMask(), out, placed(4, 4, 4, 4, 0, 15), 2000, 255, kModeFieldEvenLines, 8, 8));
+  // Output line 1: column 2 from (0, 0), columns 3 and 4 from (3, 0); (v * 255) >> 8.
+  EXPECT_EQ(pixelOf(out, 2, 1), (Pixel{99, 49, 0, 0}));
+  EXPECT_EQ(pixelOf(out, 3, 1), (Pixel{159, 49, 0, 0}));
+  EXPECT_EQ(pixelOf(out, 4, 1), (Pixel{159, 49, 0, 0}));
+  // Output line 2: column 2 from (0, 1), untouched (100, 70); columns 3 and 4 from (3, 1), now (159, 49).
+  EXPECT_EQ(pixelOf(out, 2, 2), (Pixel{99, 69, 0, 0}));
+  EXPECT_EQ(pixelOf(out, 3, 2), (Pixel{158, 48, 0, 0}));
+  EXPECT_EQ(pixelOf(out, 4, 2), (Pixel{158, 48, 0, 0}));
+  EXPECT_EQ(pixelOf(out, 3, 3), (Pixel{160, 110, 0, 0}));
+}
+
 TEST(BrushEffects, MaskZeroLeavesPixelsExactlyAsTheyWere) {
   // Mask set only on picture column 1, which lands on output column 2.
   ImageBuffer mask = makeImage(4, 4);
