@@ -123,16 +123,17 @@ void Window::handleScroll(uint32_t message, ws::WParam wParam, ws::LParam lParam
   const ws::ScrollInfo info = ws::screen().scrollInfo(handle_, bar);
   const ws::Rect client = clientRect();
   const int pageSize = bar == ws::SB_VERT ? client.height() : client.width();
-  int pos = info.pos;
+  // Worked out wide: any step a caller sends lands within the bar's range, never past the int range.
+  int64_t pos = info.pos;
   switch (ws::loWord(wParam)) {
-    case ws::SB_LINEUP: pos -= int(lParam); break;
-    case ws::SB_LINEDOWN: pos += int(lParam); break;
+    case ws::SB_LINEUP: pos -= int64_t(lParam); break;
+    case ws::SB_LINEDOWN: pos += int64_t(lParam); break;
     case ws::SB_PAGEUP: pos -= pageSize; break;
     case ws::SB_PAGEDOWN: pos += pageSize; break;
     case ws::SB_THUMBTRACK: pos = info.trackPos; break;
     default: return;
   }
-  setScrollPosition(bar, pos, true);
+  setScrollPosition(bar, int(std::clamp<int64_t>(pos, INT32_MIN, INT32_MAX)), true);
 }
 
 void Window::setTitle(const char* text) {

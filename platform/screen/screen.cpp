@@ -365,6 +365,7 @@ std::optional<Message> Screen::nextPaint() {
 
 bool Screen::peekMessage(Message& m, bool remove) {
   backend_->pollInput(*this);
+  repeatHeldScroll();
   if (!queue_.empty()) {
     m = queue_.front();
     if (remove) queue_.pop_front();
@@ -382,6 +383,7 @@ bool Screen::peekMessage(Message& m, bool remove) {
 bool Screen::getMessage(Message& m, WindowHandle filter) {
   for (;;) {
     backend_->pollInput(*this);
+    repeatHeldScroll();
     for (auto it = queue_.begin(); it != queue_.end(); ++it) {
       if (filter && it->message != WM_QUIT && it->window != filter && topLevelOf(it->window) != filter) continue;
       m = *it;

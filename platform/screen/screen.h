@@ -157,7 +157,11 @@ class Screen {
   WindowHandle activeWindow() const { return active_; }
   void activate(WindowHandle h);
 
-  // Scroll bars.
+  // Scroll bars. A new range or page that leaves nothing to scroll hides the bar, and one that gives
+  // something to scroll again shows it, as the standard bars do without SIF_DISABLENOSCROLL.
+  // Holding an arrow or the track repeats its scroll message after kScrollRepeatDelay, then every
+  // kScrollRepeatInterval, while the pointer stays on the pressed part (microseconds).
+  static constexpr int64_t kScrollRepeatDelay = 350000, kScrollRepeatInterval = 50000;
   void setScrollInfo(WindowHandle h, int bar, uint32_t mask, const ScrollInfo& info, bool redraw);
   ScrollInfo scrollInfo(WindowHandle h, int bar) const;
   void showScrollBar(WindowHandle h, int bar, bool show);
@@ -246,6 +250,7 @@ class Screen {
   void ncButtonDown(WindowHandle h, int hit, Point screenPoint);
   void scrollTrackMove(Point screenPoint);
   void scrollTrackEnd();
+  void repeatHeldScroll();
   Rect scrollParts(WindowHandle h, int bar, Rect* up, Rect* down, Rect* thumb) const;
   void layoutMenuPopup();
   void removeFromZOrder(WindowHandle h);
@@ -285,6 +290,7 @@ class Screen {
     bool moving = false;
     Point moveStart;
     Rect moveRect;
+    int64_t repeatAt = 0;  // performance-counter time of the next repeat while an arrow or the track is held
   } tracking_;
   std::shared_ptr<const Cursor> cursor_;
   int beeps_ = 0;

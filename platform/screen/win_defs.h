@@ -160,6 +160,7 @@ constexpr int SB_ENDSCROLL = 8;
 constexpr uint32_t SIF_RANGE = 0x1;
 constexpr uint32_t SIF_PAGE = 0x2;
 constexpr uint32_t SIF_POS = 0x4;
+constexpr uint32_t SIF_DISABLENOSCROLL = 0x8;
 constexpr uint32_t SIF_TRACKPOS = 0x10;
 constexpr uint32_t SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
 

@@ -134,6 +134,7 @@ void Screen::setScrollInfo(WindowHandle h, int bar, uint32_t mask, const ScrollI
   ScreenWindow* w = window(h);
   if (!w || (bar != SB_HORZ && bar != SB_VERT)) return;
   ScrollInfo& s = w->scroll[bar];
+  const ScrollInfo before = s;
   if (mask & SIF_RANGE) s.min = info.min, s.max = std::max(info.max, info.min);
   if (mask & SIF_PAGE) s.page = std::clamp(info.page, 0, s.max - s.min + 1);
   if (mask & SIF_POS) s.pos = info.pos;
@@ -142,6 +143,13 @@ void Screen::setScrollInfo(WindowHandle h, int bar, uint32_t mask, const ScrollI
   if (mask & SIF_TRACKPOS) s.trackPos = info.trackPos;
   // The thumb shows the position unless it is being dragged.
   if (!(tracking_.window == h && tracking_.bar == bar && tracking_.part == SB_THUMBTRACK)) s.trackPos = s.pos;
+  // Only a change of range or page shows or hides the bar, so that a window may keep a bar it showed
+  // itself, and a resize answering the change does not come back here for ever.
+  const bool reshaped = (mask & (SIF_RANGE | SIF_PAGE)) && (before.min != s.min || before.max != s.max || before.page != s.page);
+  if (!reshaped || (mask & SIF_DISABLENOSCROLL)) return;
+  const bool needed = s.min < s.max - std::max(s.page - 1, 0);
+  if (!needed) showScrollBar(h, bar, false);
+  else if ((mask & (SIF_RANGE | SIF_PAGE)) != SIF_PAGE) showScrollBar(h, bar, true);
 }
 
 ScrollInfo Screen::scrollInfo(WindowHandle h, int bar) const {
@@ -203,7 +211,10 @@ void Screen::ncButtonDown(WindowHandle h, int hit, Point p) {
         tracking_.grabOffset = along - thumbStart;
         w->scroll[bar].trackPos = w->scroll[bar].pos;
       }
-      if (tracking_.part != SB_THUMBTRACK) sendMessage(h, msg, WParam(tracking_.part), 0);
+      if (tracking_.part != SB_THUMBTRACK) {
+        tracking_.repeatAt = performanceCounter() + kScrollRepeatDelay;
+        sendMessage(h, msg, WParam(tracking_.part), 0);
+      }
       break;
     }
     default: return;
@@ -239,6 +250,25 @@ void Screen::scrollTrackMove(Point p) {
   if (pos == s.trackPos) return;
   s.trackPos = pos;
   sendMessage(tracking_.window, vert ? WM_VSCROLL : WM_HSCROLL, makeWParam(SB_THUMBTRACK, pos), 0);
+}
+
+void Screen::repeatHeldScroll() {
+  const Tracking& t = tracking_;
+  if (!t.window || t.moving || t.bar < 0 || t.part < SB_LINEUP || t.part > SB_PAGEDOWN || !buttons_[0]) return;
+  const int64_t now = performanceCounter();
+  if (now < t.repeatAt) return;
+  tracking_.repeatAt = now + kScrollRepeatInterval;
+  Rect up, down, thumb;
+  const Rect area = scrollParts(t.window, t.bar, &up, &down, &thumb);
+  const bool vert = t.bar == SB_VERT;
+  const int along = vert ? mouse_.y : mouse_.x;
+  bool over = false;
+  if (t.part == SB_LINEUP) over = up.contains(mouse_.x, mouse_.y);
+  else if (t.part == SB_LINEDOWN) over = down.contains(mouse_.x, mouse_.y);
+  else if (area.contains(mouse_.x, mouse_.y) && !up.contains(mouse_.x, mouse_.y) && !down.contains(mouse_.x, mouse_.y))
+    // Paging stops once the thumb has reached the pointer.
+    over = t.part == SB_PAGEUP ? along < (vert ? thumb.top : thumb.left) : along >= (vert ? thumb.bottom : thumb.right);
+  if (over) postMessage(t.window, vert ? WM_VSCROLL : WM_HSCROLL, WParam(t.part), 0);
 }
 
 void Screen::scrollTrackEnd() {

@@ -171,6 +171,99 @@ TEST_F(WindowLayerTest, HandleScrollMovesByLineStepPageAndThumb) {
   EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 60);
 }
 
+TEST_F(WindowLayerTest, HoldingAScrollArrowRepeatsItsStepWhileThePointerStaysOnIt) {
+  ws::Screen& s = ws::screen();
+  s.useManualClock(true);
+  ASSERT_TRUE(window.create(0, kWindowPopup | kWindowVScroll | kWindowHScroll, testProcedure));
+  window.move(0, 0, 317, 317, false);
+  window.setScrollRanges(4096, 4096, 300, 0, false);
+  window.show(1);
+  pump();
+  const ws::Rect wr = window.windowRect();
+  const int x = wr.right - 5, y = wr.bottom - 17 - 5;  // the vertical bar's down arrow
+  s.mouseMove(x, y);
+  s.mouseButton(0, true, x, y);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 60);
+  s.advanceClock(349999);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 60);  // not before the first delay
+  s.advanceClock(1);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 120);
+  s.advanceClock(49999);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 120);
+  s.advanceClock(1);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 180);
+  s.mouseMove(x, y - 40);  // off the arrow: held, but no steps
+  s.advanceClock(50000);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 180);
+  s.mouseMove(x, y);
+  s.advanceClock(50000);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 240);
+  s.mouseButton(0, false, x, y);
+  pump();
+  s.advanceClock(500000);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 240);
+}
+
+TEST_F(WindowLayerTest, HoldingTheTrackPagesUntilTheThumbReachesThePointer) {
+  ws::Screen& s = ws::screen();
+  s.useManualClock(true);
+  ASSERT_TRUE(window.create(0, kWindowPopup | kWindowVScroll | kWindowHScroll, testProcedure));
+  window.move(0, 0, 317, 317, false);
+  window.setScrollRanges(4096, 4096, 300, 0, false);
+  window.show(1);
+  pump();
+  // The track runs from 17 to 283 with a 17-pixel thumb; its top is at 17 + pos * 249 / 4096.
+  const int x = window.windowRect().right - 5, y = 100;
+  s.mouseMove(x, y);
+  s.mouseButton(0, true, x, y);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 300);  // thumb 35..52
+  s.advanceClock(350000);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 600);  // 53..70
+  s.advanceClock(50000);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 900);  // 71..88
+  s.advanceClock(50000);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 1200);  // 89..106: now under the pointer
+  s.advanceClock(50000);
+  pump();
+  EXPECT_EQ(window.scrollPosition(ws::SB_VERT), 1200);
+  s.mouseButton(0, false, x, y);
+  pump();
+}
+
+TEST_F(WindowLayerTest, ARangeWithNothingToScrollHidesItsBar) {
+  ASSERT_TRUE(window.create(0, kWindowPopup | kWindowVScroll | kWindowHScroll, testProcedure));
+  window.move(0, 0, 317, 317, false);
+  ASSERT_EQ(window.clientRect(), (ws::Rect{0, 0, 300, 300}));
+  // Vertically 0..200 with a page of 300: everything fits, the bar goes and the client grows into it.
+  window.setScrollRanges(4096, 200, 300, 300, false);
+  EXPECT_EQ(window.clientRect(), (ws::Rect{0, 0, 317, 300}));
+  // A range that needs scrolling again brings it back.
+  window.setScrollRanges(4096, 4096, 300, 0, false);
+  EXPECT_EQ(window.clientRect(), (ws::Rect{0, 0, 300, 300}));
+  // Empty ranges hide both.
+  window.setScrollRanges(0, 0, 0, 0, false);
+  EXPECT_EQ(window.clientRect(), (ws::Rect{0, 0, 317, 317}));
+  // The window may still ask for its bars, and setting the same ranges again leaves them.
+  window.showScrollBars(true, true);
+  EXPECT_EQ(window.clientRect(), (ws::Rect{0, 0, 300, 300}));
+  window.setScrollRanges(0, 0, 0, 0, false);
+  EXPECT_EQ(window.clientRect(), (ws::Rect{0, 0, 300, 300}));
+  window.showScrollBars(false, true);
+  EXPECT_EQ(window.clientRect(), (ws::Rect{0, 0, 300, 317}));
+}
+
 TEST_F(WindowLayerTest, MenuBarItemsCommandsAndStates) {
   ASSERT_TRUE(window.create(0, kWindowResizable, testProcedure));
   window.move(0, 0, 640, 480, false);
@@ -197,6 +290,20 @@ TEST_F(WindowLayerTest, MenuBarItemsCommandsAndStates) {
   EXPECT_STREQ(text, "Save Show\tCtrl+S");  // the text survives the state change
   bar.checkItem(1001, false);
   EXPECT_FALSE(s.findMenuItem(bar.menuBar(), 1001, 0)->flags & ws::MF_CHECKED);
+  bar.checkItem(1001, true);
+  EXPECT_TRUE(s.findMenuItem(bar.menuBar(), 1001, 0)->flags & ws::MF_CHECKED);
+  s.getMenuString(bar.menuBar(), 1001, text, sizeof text, ws::MF_BYCOMMAND);
+  EXPECT_STREQ(text, "Auto-Add Keys");
+  // setItemState: bit 0 checks, bit 1 greys; checking a greyed item does not make it available.
+  bar.setItemState(2003, 3);
+  EXPECT_TRUE(s.findMenuItem(bar.menuBar(), 2003, 0)->flags & ws::MF_CHECKED);
+  EXPECT_TRUE(s.findMenuItem(bar.menuBar(), 2003, 0)->flags & ws::MF_GRAYED);
+  EXPECT_FALSE(s.findMenuItem(bar.menuBar(), 2003, 0)->flags & ws::MF_DISABLED);
+  bar.checkItem(2003, false);
+  EXPECT_FALSE(s.findMenuItem(bar.menuBar(), 2003, 0)->flags & ws::MF_CHECKED);
+  EXPECT_TRUE(s.findMenuItem(bar.menuBar(), 2003, 0)->flags & ws::MF_GRAYED);
+  bar.setItemState(2003, 0);
+  EXPECT_EQ(s.findMenuItem(bar.menuBar(), 2003, 0)->flags & (ws::MF_CHECKED | ws::MF_GRAYED | ws::MF_DISABLED), 0u);
   // The user opens File and clicks Load Show: the window gets command 2004.
   window.show(1);
   pump();
@@ -259,4 +366,12 @@ TEST_F(WindowLayerTest, InitCreatesFiveFontsAndReadsTheWorkArea) {
   EXPECT_EQ(standardFont(13)->request().weight, 700);
   EXPECT_EQ(standardFont(10)->request().weight, 500);
   EXPECT_EQ(standardFont(11), nullptr);
+  // Character heights (negative: the em size) 8, 10, 12 normal, 13 bold, 20 normal, all "Arial".
+  const int heights[5] = {-8, -10, -12, -13, -20}, weights[5] = {500, 500, 500, 700, 500};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(p.fonts[i]->request().height, heights[i]) << i;
+    EXPECT_EQ(p.fonts[i]->request().weight, weights[i]) << i;
+    EXPECT_EQ(p.fonts[i]->request().face, "Arial") << i;
+    EXPECT_FALSE(p.fonts[i]->request().italic || p.fonts[i]->request().underline) << i;
+  }
 }
