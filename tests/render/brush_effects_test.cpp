@@ -65,6 +65,14 @@ TEST(BrushEffects, NoColourBlendsTowardsLuminance) {
   expectCovered(brushOver({0, 0, 255, 255}, 6000, 100), {0, 0, 255, 255}, {75, 75, 76, 255});
 }
 
+TEST(BrushEffects, TintAndNoColourAtAmountZeroStillTakeOneStep) {
+  // g = 0 gives k = 0, so each covered channel becomes (c * 255) >> 8: 255 -> 254, 0 stays 0,
+  // 128 -> 127; the colour and the luminance play no part.
+  const Pixel ground = {255, 0, 128, 9};
+  expectCovered(brushOver(ground, 5000, 0, 0xFFFFFF), ground, {254, 0, 127, 9});
+  expectCovered(brushOver(ground, 6500, 0), ground, {254, 0, 127, 9});
+}
+
 TEST(BrushEffects, PixelateCopiesTheBlockOriginAsItStands) {
   // Amount 15: g = 38, g / 16 = 2, block s = (3 * 2) / 2 = 3. Ground: blue 100 + 20x, green 50 + 20y.
   ImageBuffer out = makeImage(8, 8);
