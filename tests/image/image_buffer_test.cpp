@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 void setPixel32(ImageBuffer& b, int x, int rowIndex, uint8_t bl, uint8_t g, uint8_t r, uint8_t a) {
@@ -159,9 +161,34 @@ TEST(ImageBufferConvert, DepthsToThirtyTwo) {
   w.row(0)[1] = uint8_t(word >> 8);
   ImageBuffer t2(1, 1, 32);
   ASSERT_TRUE(w.convertInto(t2, 0, 0));
-  EXPECT_EQ(t2.row(0)[0], (word * 8) % 256);
-  EXPECT_EQ(t2.row(0)[1], (word / 4) % 256);
-  EXPECT_EQ(t2.row(0)[2], (word / 128) % 256);
+  // word = 7679: blue (7679 * 8) mod 256 = 248, green 1919 mod 256 = 127, red 59 (the red field's
+  // bits reach into green, as stored).
+  EXPECT_EQ(t2.row(0)[0], 248);
+  EXPECT_EQ(t2.row(0)[1], 127);
+  EXPECT_EQ(t2.row(0)[2], 59);
+}
+
+TEST(ImageBufferConvert, ReducingPicksRowsAndColumnsByTruncation) {
+  // 5 x 3 at 24 bits into 3 x 2 at 32: rows trunc(1.5 * i) = 0, 1; columns trunc(j * 5 / 3) = 0, 1, 3.
+  ImageBuffer s(5, 3, 24);
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 5; ++j) {
+      s.row(i)[3 * j] = uint8_t(10 * i + j);
+      s.row(i)[3 * j + 1] = 200;
+      s.row(i)[3 * j + 2] = 100;
+    }
+  ImageBuffer t(3, 2, 32);
+  std::memset(t.pixels(), 0xEE, size_t(t.rowStep()) * 2);
+  ASSERT_TRUE(s.convertInto(t, 0, 0));
+  const int expected[2][3] = {{0, 1, 3}, {10, 11, 13}};
+  for (int i = 0; i < 2; ++i)
+    for (int j = 0; j < 3; ++j) {
+      SCOPED_TRACE(testing::Message() << "row " << i << " column " << j);
+      EXPECT_EQ(t.row(i)[4 * j], expected[i][j]);
+      EXPECT_EQ(t.row(i)[4 * j + 1], 200);
+      EXPECT_EQ(t.row(i)[4 * j + 2], 100);
+      EXPECT_EQ(t.row(i)[4 * j + 3], 0) << "a 24-bit source gives alpha 0";
+    }
 }
 
 TEST(ImageBufferConvert, ScalingAndBorder) {
