@@ -7,6 +7,7 @@
 #include "platform/platform_state.h"
 #include "platform/resource_store.h"
 #include "platform/screen/dialog_boxes.h"
+#include "platform/screen/icon_file.h"
 #include "platform/screen/screen.h"
 #include "platform/ui_hooks.h"
 
@@ -140,36 +141,9 @@ namespace {
 
 int currentKind = 1, previousKind = 1;
 
-// A monochrome .cur resource: the first image's AND and XOR masks.
 std::shared_ptr<ws::Cursor> loadCursorResource(int number) {
   const ResourceBytes r = findResource(ResourceKind::cursor, number);
-  if (!r || r.size < 22 + 40) return nullptr;
-  auto u16 = [&](size_t at) { return unsigned(r.bytes[at] | r.bytes[at + 1] << 8); };
-  auto u32 = [&](size_t at) { return unsigned(u16(at) | u16(at + 2) << 16); };
-  if (u16(0) != 0 || u16(2) != 2 || u16(4) < 1) return nullptr;
-  const unsigned hotX = u16(10), hotY = u16(12), size = u32(14), offset = u32(18);
-  if (offset + 40 > r.size || size > r.size - offset) return nullptr;
-  const uint8_t* h = r.bytes + offset;
-  const int w = int(u32(offset + 4)), h2 = int(u32(offset + 8)), bits = int(u16(offset + 14));
-  if (bits != 1 || w <= 0 || w > 256 || h2 <= 0 || h2 > 512) return nullptr;
-  const int height = h2 / 2, step = (w + 31) / 32 * 4;
-  const size_t paletteAt = 40, xorAt = paletteAt + 8, andAt = xorAt + size_t(step) * size_t(height);
-  if (andAt + size_t(step) * size_t(height) > size) return nullptr;
-  auto cursor = std::make_shared<ws::Cursor>();
-  cursor->image = ws::Surface(w, height, 0);
-  cursor->mask.assign(size_t(w) * size_t(height), 0);
-  cursor->hotSpot = {int(hotX), int(hotY)};
-  for (int y = 0; y < height; ++y) {
-    const int row = height - 1 - y;
-    for (int x = 0; x < w; ++x) {
-      const bool a = (h[andAt + size_t(row) * size_t(step) + size_t(x >> 3)] >> (7 - (x & 7))) & 1;
-      const bool c = (h[xorAt + size_t(row) * size_t(step) + size_t(x >> 3)] >> (7 - (x & 7))) & 1;
-      const uint8_t* e = h + paletteAt + (c ? 4 : 0);
-      cursor->image.setPixel(x, y, uint32_t(e[2]) << 16 | uint32_t(e[1]) << 8 | e[0]);
-      cursor->mask[size_t(y) * size_t(w) + size_t(x)] = a ? 0 : 1;
-    }
-  }
-  return cursor;
+  return r ? ws::readIconFile(r.bytes, r.size) : nullptr;
 }
 
 }  // namespace

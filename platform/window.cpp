@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <memory>
 
 #include "platform/platform_state.h"
+#include "platform/resource_store.h"
+#include "platform/screen/icon_file.h"
 #include "platform/screen/screen.h"
 
 namespace {
@@ -49,6 +53,17 @@ ws::LResult forwardMessage(Window* live, ws::WindowHandle h, uint32_t message, w
   return defaultProcessing(h, message, wParam, lParam);
 }
 
+namespace {
+// The picture of an icon resource, read once per number; null when the program carries no such icon.
+std::shared_ptr<const ws::Cursor> iconPicture(int number) {
+  static std::map<int, std::shared_ptr<const ws::Cursor>> loaded;
+  auto it = loaded.find(number);
+  if (it != loaded.end()) return it->second;
+  const ResourceBytes r = findResource(ResourceKind::icon, number);
+  return loaded[number] = r ? ws::readIconFile(r.bytes, r.size) : nullptr;
+}
+}  // namespace
+
 Window::Window() = default;
 
 Window::~Window() = default;
@@ -61,6 +76,7 @@ bool Window::create(ws::WindowHandle parent, uint32_t styleFlags, ws::WindowProc
   if (!s.registerClass(ws::WindowClass{className_, ws::CS_VREDRAW | ws::CS_HREDRAW | ws::CS_DBLCLKS, windowProcedure,
                                        platformState().iconId, ws::IDC_ARROW}))
     return false;
+  s.setClassIcon(className_, iconPicture(platformState().iconId));
   handle_ = s.createWindow(className_, "", windowStyleFor(styleFlags), 0, 0, 0, 0, parent);
   if (!handle_) {
     s.unregisterClass(className_);

@@ -79,7 +79,14 @@ bool Screen::registerClass(const WindowClass& c) {
 bool Screen::unregisterClass(const std::string& name) {
   for (auto& [h, w] : windows_)
     if (w->className == name) return false;  // still in use
+  classIcons_.erase(name);
   return classes_.erase(name) > 0;
+}
+
+void Screen::setClassIcon(const std::string& name, std::shared_ptr<const Cursor> picture) {
+  if (!findClass(name)) return;
+  if (picture) classIcons_[name] = std::move(picture);
+  else classIcons_.erase(name);
 }
 
 const WindowClass* Screen::findClass(const std::string& name) const {
@@ -108,6 +115,7 @@ WindowHandle Screen::createWindow(const std::string& className, const std::strin
   w->className = className;
   w->proc = c->proc;
   w->classStyle = c->style;
+  if (auto icon = classIcons_.find(className); icon != classIcons_.end()) w->icon = icon->second;
   w->style = style & ~WS_VISIBLE;
   w->rect = {x, y, x + std::max(width, 0), y + std::max(height, 0)};
   w->title = title;

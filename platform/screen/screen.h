@@ -60,6 +60,7 @@ struct ScreenWindow {
   std::string className;
   WindowProc proc = nullptr;
   uint32_t classStyle = 0;
+  std::shared_ptr<const Cursor> icon;
   uint32_t style = 0;
   bool topmost = false;
   WindowHandle owner = 0;   // top-level windows: the owning window
@@ -101,6 +102,9 @@ class Screen {
   bool registerClass(const WindowClass& c);
   bool unregisterClass(const std::string& name);
   const WindowClass* findClass(const std::string& name) const;
+  // The picture of a class's icon, shown at the caption's left of its windows that have a system menu
+  // (none: the caption shows no icon). Windows created afterwards take it.
+  void setClassIcon(const std::string& name, std::shared_ptr<const Cursor> picture);
   WindowHandle createWindow(const std::string& className, const std::string& title, uint32_t style, int x, int y,
                             int width, int height, WindowHandle parentOrOwner, MenuHandle menu = 0, int id = 0);
   bool destroyWindow(WindowHandle h);
@@ -260,6 +264,7 @@ class Screen {
   std::unique_ptr<Backend> backend_;
   std::shared_ptr<Surface> framebuffer_;
   std::map<std::string, WindowClass> classes_;
+  std::map<std::string, std::shared_ptr<const Cursor>> classIcons_;
   std::map<WindowHandle, std::unique_ptr<ScreenWindow>> windows_;
   std::vector<WindowHandle> zOrder_;
   std::map<MenuHandle, Menu> menus_;

@@ -87,6 +87,18 @@ void Screen::paintFrame(ScreenWindow& w, DrawingContext& dc, const Rect& wr) {
     dc.fillRect(f.caption, active ? style::activeCaption : style::inactiveCaption);
     Rect t = f.caption;
     t.left += 6;
+    if (w.icon && w.icon->image.width() > 0 && (w.style & WS_SYSMENU)) {
+      // The class icon, brought to 16 x 16 nearest-neighbour, where the system menu would open.
+      const Surface& im = w.icon->image;
+      const int x0 = f.caption.left + 3, y0 = f.caption.top + (f.caption.height() - 16) / 2;
+      for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+          const int sx = x * im.width() / 16, sy = y * im.height() / 16;
+          if (w.icon->mask[size_t(sy) * size_t(im.width()) + size_t(sx)])
+            dc.fillRect({x0 + x, y0 + y, x0 + x + 1, y0 + y + 1}, colourOf(im.pixel(sx, sy)));
+        }
+      t.left = x0 + 16 + 4;
+    }
     t.right = f.closeBox.empty() ? t.right - 4 : f.closeBox.left - 4;
     style::label(dc, t, w.title, style::highlightText, 0, true);
     if (!f.closeBox.empty()) {

@@ -7,6 +7,8 @@
 #include "platform/menu_bar.h"
 #include "platform/messages.h"
 #include "platform/platform_state.h"
+#include "platform/resource_store.h"
+#include "platform/screen/icon_file.h"
 #include "platform/screen/headless_backend.h"
 #include "platform/screen/screen.h"
 #include "platform/window.h"
@@ -352,6 +354,26 @@ TEST_F(WindowLayerTest, EditFieldTextSelectionAndMultiLine) {
   EditField none;
   EXPECT_EQ(none.getText(buffer, sizeof buffer), 0);
   EXPECT_STREQ(buffer, "");
+}
+
+TEST_F(WindowLayerTest, IconOneHundredAndOneIsCarriedAndShownInTheCaption) {
+  const ResourceBytes r = findResource(ResourceKind::icon, 101);
+  ASSERT_TRUE(r);
+  auto icon = ws::readIconFile(r.bytes, r.size);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->image.width(), 16);
+  EXPECT_EQ(icon->mask[0], 0);                   // a transparent corner
+  EXPECT_EQ(icon->mask[1 * 16 + 1], 1);
+  EXPECT_EQ(icon->image.pixel(1, 1), 0x143C78u);  // the frame's blue
+  EXPECT_EQ(icon->image.pixel(8, 5), 0xFFFFFFu);  // the eye
+  ASSERT_TRUE(window.create(0, kWindowResizable, testProcedure));
+  window.move(0, 0, 640, 480, false);
+  window.show(1);
+  pump();
+  // A sizing frame of 4 pixels, then a 22-pixel caption whose icon sits 3 pixels in, centred.
+  EXPECT_EQ(ws::screen().pixelAt(7 + 1, 7 + 1), 0x143C78u);
+  EXPECT_EQ(ws::screen().pixelAt(7 + 8, 7 + 5), 0xFFFFFFu);
+  EXPECT_EQ(ws::screen().pixelAt(7, 7), ws::pixelOf(ws::rgb(10, 36, 106)));  // transparent: the caption
 }
 
 TEST_F(WindowLayerTest, InitCreatesFiveFontsAndReadsTheWorkArea) {
