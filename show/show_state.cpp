@@ -11,7 +11,9 @@ ShowState::ShowState(SettingsFile& settings) : settings_(settings) {
   newShow();
   jpegAvailable = jpegLibraryAvailable() ? 1 : 0;
 
-  aspect = float(settings_.getInteger("AspectMode", 7500)) * 0.0001f;
+  // The product is taken in double and then kept as a float: a float product differs in the last bit
+  // for many settings and can move the stage width by a unit (5120 gives 937, not 938).
+  aspect = float(double(settings_.getInteger("AspectMode", 7500)) * 0.0001);
   fieldSwap = settings_.getInteger("FieldSwap", 0) != 0;
   videoColours = settings_.getInteger("VideoColors", 1) != 0;
   flopTopField = settings_.getInteger("FlopTopField", 0) != 0;
@@ -24,8 +26,10 @@ ShowState::ShowState(SettingsFile& settings) : settings_(settings) {
 
   showLength = 1800;
   backgroundMode = 2;
-  // An aspect that is not positive would make an endless stage; such a setting falls back to 4:3.
-  if (!(aspect > 0.0f)) aspect = 0.75f;
+  // An aspect that gives no usable stage (not positive, or a width outside what an image can hold)
+  // would leave the stage without a 32-bit image; such a setting falls back to 4:3.
+  const double stageUnits = aspect > 0.0f ? 0.75 / double(aspect) * 640 + 0.5 : 0.0;
+  if (!(stageUnits >= 1.0 && stageUnits < double(ImageBuffer::kMaxSide) + 1.0)) aspect = 0.75f;
   stageImage.create(int(0.75 / double(aspect) * 640 + 0.5), 480, 32);
   fastDisplay = 0;
   alphaBlur = 1;

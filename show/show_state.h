@@ -95,7 +95,7 @@ class ShowState {
   int stageWidth() const { return stageImage.width(); }
   int stageHeight() const { return stageImage.height(); }
   // One second of show time in frames at the current frame rate.
-  int framesPerSecond() const { return (frameRate + 50) / 100; }
+  int framesPerSecond() const { return int((int64_t(frameRate) + 50) / 100); }
 
   PictureSlot slots[kSlotCount];
   ImageBuffer stageImage{16, 16, 8};
