@@ -1,6 +1,7 @@
 // The key operations on the current picture's track, each recorded in the undo ring.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/ui_hooks.h"
@@ -27,7 +28,7 @@ int ShowState::setKeyNow() {
   PictureSlot& slot = slots[p];
   if (slot.lock) return 0;
 
-  currentTime = std::min(currentTime, showLength - 1);
+  currentTime = int32_t(std::min<int64_t>(currentTime, int64_t(showLength) - 1));
   const KeyFrame first = slot.keys[0];
   const int d = keySnapDistance();
   const int count = std::clamp(slot.keyCount, 0, kMaxKeys);
@@ -62,7 +63,8 @@ int ShowState::setKeyNow() {
   }
 
   if (!(autoAddKeys && !adding)) beep();
-  if (!autoAddKeys && (adding || target == 0)) currentTime += framesPerSecond();
+  if (!autoAddKeys && (adding || target == 0))
+    currentTime = int32_t(std::clamp<int64_t>(int64_t(currentTime) + framesPerSecond(), INT32_MIN, INT32_MAX));
 
   // Without an open stage the picture's working state is what it shows at the current time.
   KeyFrame state;

@@ -57,6 +57,8 @@ void ShowState::applyUndoEntry(KeyFrame& entry) {
     }
     if (found < 0) return;
     entry = slot.keys[found];
+    // The key's own first half-word is whatever the stage carried; the entry must keep naming the
+    // picture, or redoing it would put the key back into another picture's track.
     entry.tag = uint16_t(p);
     entry.flags = kUndoKeyDeleted;
     std::copy(slot.keys + found + 1, slot.keys + kMaxKeys, slot.keys + found);

@@ -277,3 +277,39 @@ TEST_F(KeyEditing, ShiftKeysMovesLaterKeysWithinTheShow) {
   show->undo();
   EXPECT_EQ(track().keys[5].time, 240);
 }
+
+TEST_F(KeyEditing, NearTheStartKeyZeroChangesEvenWithAKeyAtTheCurrentTime) {
+  setTrack(*show, 0, {0, 3, 50});
+  show->currentTime = 3;
+  views.states[0].x = 64;
+  EXPECT_EQ(show->setKeyNow(), 0);
+  ASSERT_EQ(track().keyCount, 3);
+  EXPECT_EQ(track().keys[0].x, 64.0f);
+  EXPECT_EQ(track().keys[0].time, 0);
+  EXPECT_EQ(track().keys[1].x, 10.0f);
+  EXPECT_EQ(track().keys[1].time, 3);
+  // Without auto-add, changing the first key moves the time on by a second as well.
+  show->autoAddKeys = 0;
+  show->currentTime = 3;
+  EXPECT_EQ(show->setKeyNow(), 0);
+  EXPECT_EQ(show->currentTime, 33);
+}
+
+TEST_F(KeyEditing, UndoAndRedoOfAnAddedKeyStayWithItsPicture) {
+  show->setCurrentPicture(1);
+  // The stage's working state carries 0 in its first half-word, as the states it interpolates do.
+  views.states[1].x = 55;
+  views.states[1].tag = 0;
+  show->currentTime = 100;
+  ASSERT_EQ(show->setKeyNow(), 1);
+  ASSERT_EQ(show->slots[1].keyCount, 2);
+  show->undo();
+  EXPECT_EQ(show->slots[1].keyCount, 1);
+  EXPECT_EQ(show->undoRing[0].tag, 1);
+  EXPECT_EQ(show->undoRing[0].flags, 161);
+  show->redo();
+  ASSERT_EQ(show->slots[1].keyCount, 2);
+  EXPECT_EQ(show->slots[1].keys[1].time, 100);
+  EXPECT_EQ(show->slots[1].keys[1].x, 55.0f);
+  EXPECT_EQ(show->slots[0].keyCount, 1);
+}
