@@ -75,7 +75,8 @@ double interpolate(int count, const KeyFrame* keys, int field, int t, bool halfF
   double carried = 0;
   SegmentKind kind = SegmentKind::First;
 
-  // Before the first key the picture rests at its first key, not at its last one.
+  // Before the first key the picture rests at its first key. Resting at the last key instead would
+  // show a track whose first key comes later at its end position and then jump back to its start.
   if (t < keys[0].time) return pa;
 
   for (int i = 0; i <= count - 2; ++i) {

@@ -68,6 +68,19 @@ TEST(Interpolate, KeyCodeSpeedShortensTheEase) {
   EXPECT_NEAR(xAt(keys, 3), 4.730881445483965, 1e-9);
 }
 
+TEST(Interpolate, KeyCodeSpeedAboveOneMeansNoEasing) {
+  // 1150 asks for in & out at speed 1.5; taken as speed 1 the segment is not eased, so R = s and
+  // the last-segment cubic gives 200 s^2 - 100 s^3: 0 at the key, 7.2 at s = 0.2, 37.5 half way.
+  // (At speed 1.5 the segment would start at about 1.14, away from its key.)
+  const std::vector<KeyFrame> keys{key(0, 0, 1150), key(10, 100)};
+  EXPECT_EQ(xAt(keys, 0), 0.0);
+  EXPECT_NEAR(xAt(keys, 2), 7.2, 1e-5);
+  EXPECT_NEAR(xAt(keys, 5), 37.5, 1e-5);
+  // 2150: ease in at speed 1.5, the same as no easing.
+  const std::vector<KeyFrame> in{key(0, 0, 2150), key(10, 100)};
+  EXPECT_NEAR(xAt(in, 2), 7.2, 1e-5);
+}
+
 TEST(Interpolate, HoldModeSteps) {
   const std::vector<KeyFrame> keys{key(0, 0), key(10, 100), key(20, 50)};
   EXPECT_EQ(xAt(keys, 9, false, kEaseHold), 0.0);
