@@ -175,7 +175,8 @@ void slider(ws::ColourRef backColour, ws::ColourRef trackColour, const ws::Rect&
   fillRect(backColour, {r.left, r.top, widenedRight, r.bottom});
   const int trackLeft = r.left + 4, trackRight = r.right - 4;
   fillRect(trackColour, {trackLeft, r.bottom - 3, trackRight, r.bottom});
-  const int x = trackLeft + 1 + (percent * (trackRight - trackLeft - 3)) / 100;
+  // Wide, so that an amount far past 100 (curves overshoot) cannot overflow; the clip takes the rest.
+  const int x = trackLeft + 1 + int(int64_t(percent) * (trackRight - trackLeft - 3) / 100);
   triangle(trackColour, x, r.top + 3, 3, 180);
   char text[24];
   std::snprintf(text, sizeof text, "%ld", sliderLabel(percent, maximum));

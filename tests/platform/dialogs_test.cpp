@@ -269,6 +269,20 @@ TEST_F(DialogsTest, CursorKindsAndTheirResources) {
   EXPECT_EQ(s().beeps(), before + 1);
 }
 
+TEST_F(DialogsTest, CursorKindsOneToElevenAreTheSystemShapesInTheirOrder) {
+  const int shapes[11] = {ws::IDC_ARROW,    ws::IDC_CROSS,  ws::IDC_IBEAM,    ws::IDC_NO,     ws::IDC_SIZEALL, ws::IDC_SIZENESW,
+                          ws::IDC_SIZENS,   ws::IDC_SIZENWSE, ws::IDC_SIZEWE, ws::IDC_UPARROW, ws::IDC_WAIT};
+  for (int kind = 1; kind <= 11; ++kind) {
+    setCursorKind(kind);
+    ASSERT_NE(s().cursor(), nullptr) << kind;
+    EXPECT_EQ(s().cursor()->systemShape, shapes[kind - 1]) << kind;
+  }
+  setCursorKind(0);
+  EXPECT_EQ(s().cursor(), nullptr);
+  EXPECT_EQ(previousCursorKind(), 11);
+  EXPECT_EQ(currentCursorKind(), 0);
+}
+
 TEST_F(DialogsTest, ExitGivesTheCoreItsConsoleMessagesBack) {
   platformExit();
   testing::internal::CaptureStderr();

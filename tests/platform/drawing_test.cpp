@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/drawing.h"
@@ -80,6 +81,26 @@ TEST_F(DrawingTest, FrameAndFillCoverTheSameRectangleApartFromTheSpread) {
   EXPECT_EQ(dc->state().brush.colour, ws::rgb(255, 255, 255));  // nothing stays selected
 }
 
+TEST_F(DrawingTest, AFrameThreeWideCoversTheFillAndSpreadsOnePixelEachWay) {
+  fillRect(ws::rgb(255, 0, 0), {10, 10, 30, 20});
+  frameRect(ws::rgb(0, 0, 0), {10, 10, 30, 20}, 3, ws::PS_SOLID);
+  // The outline runs through 10 and 29 across, 10 and 19 down; a 3-pixel pen covers one pixel either side.
+  EXPECT_EQ(at(9, 15), kBlack);
+  EXPECT_EQ(at(8, 15), kWhite);
+  EXPECT_EQ(at(30, 15), kBlack);
+  EXPECT_EQ(at(31, 15), kWhite);
+  EXPECT_EQ(at(15, 9), kBlack);
+  EXPECT_EQ(at(15, 8), kWhite);
+  EXPECT_EQ(at(15, 20), kBlack);
+  EXPECT_EQ(at(15, 21), kWhite);
+  EXPECT_EQ(at(11, 15), kBlack);
+  EXPECT_EQ(at(12, 15), kRed);
+  EXPECT_EQ(at(28, 15), kBlack);
+  EXPECT_EQ(at(27, 15), kRed);
+  EXPECT_EQ(count(kRed), 16 * 6);  // 12..27 by 12..17 stays filled
+  EXPECT_EQ(count(kBlack), 22 * 12 - 16 * 6);
+}
+
 TEST_F(DrawingTest, InvertingTwiceLeavesTheSurfaceAsBefore) {
   for (int y = 0; y < 100; ++y)
     for (int x = 0; x < 200; ++x) surface->setPixel(x, y, uint32_t(x * 977 + y * 7919) & 0xFFFFFF);
@@ -139,6 +160,36 @@ TEST_F(DrawingTest, SliderWidensDrawsTrackPointerAndLabel) {
   for (int y = 36; y < 56; ++y)
     for (int xx = widened + 6; xx < widened + 30; ++xx) label |= at(xx, y) != kWhite;
   EXPECT_TRUE(label);
+  selectFont(nullptr, 0xFFFFFFFF, -1);
+}
+
+namespace {
+// The columns and first row with ink (anything but white) inside a box.
+struct Ink {
+  int left = 1 << 20, right = -1, top = 1 << 20;
+};
+Ink inkIn(const ws::Surface& s, int x0, int y0, int x1, int y1) {
+  Ink ink;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x)
+      if (s.pixel(x, y) != 0xFFFFFF) ink.left = std::min(ink.left, x), ink.right = std::max(ink.right, x), ink.top = std::min(ink.top, y);
+  return ink;
+}
+}  // namespace
+
+TEST_F(DrawingTest, SliderLabelSitsLeftAlignedOrCentredBesideTheWidenedArea) {
+  selectFont(createFont("Sans", 10, 0), 0xFFFFFFFF, ws::TRANSPARENT);
+  const int widened = 90 + textWidth("100") + 6;
+  slider(ws::rgb(192, 192, 192), ws::rgb(96, 96, 96), {10, 20, 90, 32}, 100, 100, false);
+  const Ink left = inkIn(*surface, widened, 0, 200, 50);
+  EXPECT_GE(left.left, widened + 6);  // "100" starts at widened right + 6
+  EXPECT_LE(left.left, widened + 7);
+  EXPECT_GE(left.top, 18);            // written from top - 2 downwards
+  surface->fill(surface->bounds(), 0xFFFFFF);
+  slider(ws::rgb(192, 192, 192), ws::rgb(96, 96, 96), {10, 60, 90, 72}, 100, 100, true);
+  const Ink centred = inkIn(*surface, widened, 40, 200, 100);
+  EXPECT_NEAR((centred.left + centred.right + 1) / 2.0, widened + 16, 1.5);  // centred on widened right + 16
+  EXPECT_NEAR(centred.right + 1 - centred.left, left.right + 1 - left.left, 1);
   selectFont(nullptr, 0xFFFFFFFF, -1);
 }
 
