@@ -8,13 +8,7 @@ namespace {
 
 using namespace imagetest;
 
-int readBmpBytes(const Bytes& bytes, ImageBuffer& out) {
-  OpenFile f;
-  FileSpec spec;
-  spec.setPath("memory.bmp");
-  EXPECT_TRUE(f.openMemory(bytes.data(), bytes.size(), spec));
-  return readBmp(out, f);
-}
+int readBmpBytes(const Bytes& bytes, ImageBuffer& out) { return readFromMemory(readBmp, bytes, "memory.bmp", out); }
 
 Rgba expectedBmp(int bits, int x, int y) {
   Rgba c = colourAt(x, y);

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "image/image_buffer.h"
+#include "image/image_readers.h"
+#include "image/open_file.h"
 #include "platform/file_spec.h"
 #include "platform/ui_hooks.h"
 
@@ -365,5 +367,16 @@ class RecordingHooks : public UiHooks {
  private:
   UiHooks* previous_ = nullptr;
 };
+
+using Reader = int (*)(ImageBuffer&, OpenFile&);
+
+// Runs one reader over bytes held in memory, as if they came from a file of the given name.
+inline int readFromMemory(Reader reader, const Bytes& bytes, const char* name, ImageBuffer& out) {
+  OpenFile f;
+  FileSpec spec;
+  spec.setPath(name);
+  EXPECT_TRUE(f.openMemory(bytes.data(), bytes.size(), spec));
+  return reader(out, f);
+}
 
 }  // namespace imagetest

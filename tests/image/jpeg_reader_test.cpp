@@ -34,13 +34,7 @@ Bytes referenceDecode(const Bytes& jpeg, int w, int h) {
   return rgb;
 }
 
-int readJpegBytes(const Bytes& bytes, ImageBuffer& out) {
-  OpenFile f;
-  FileSpec spec;
-  spec.setPath("memory.jpg");
-  EXPECT_TRUE(f.openMemory(bytes.data(), bytes.size(), spec));
-  return readJpeg(out, f);
-}
+int readJpegBytes(const Bytes& bytes, ImageBuffer& out) { return readFromMemory(readJpeg, bytes, "memory.jpg", out); }
 
 TEST(JpegReader, ColourRowsBottomUpInBlueGreenRed) {
   const int w = 13, h = 9;  // odd sizes, so that rows carry padding

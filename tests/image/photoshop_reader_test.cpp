@@ -7,13 +7,7 @@ namespace {
 
 using namespace imagetest;
 
-int readPsd(const Bytes& bytes, ImageBuffer& out) {
-  OpenFile f;
-  FileSpec spec;
-  spec.setPath("memory.psd");
-  EXPECT_TRUE(f.openMemory(bytes.data(), bytes.size(), spec));
-  return readPhotoshop(out, f);
-}
+int readPsd(const Bytes& bytes, ImageBuffer& out) { return readFromMemory(readPhotoshop, bytes, "memory.psd", out); }
 
 // Channel planes of colourAt: red, green, blue, alpha.
 std::vector<Bytes> rgbaPlanes(int w, int h, int channels) {

@@ -7,13 +7,7 @@ namespace {
 
 using namespace imagetest;
 
-int readTgaBytes(const Bytes& bytes, ImageBuffer& out) {
-  OpenFile f;
-  FileSpec spec;
-  spec.setPath("memory.tga");
-  EXPECT_TRUE(f.openMemory(bytes.data(), bytes.size(), spec));
-  return readTarga(out, f);
-}
+int readTgaBytes(const Bytes& bytes, ImageBuffer& out) { return readFromMemory(readTarga, bytes, "memory.tga", out); }
 
 Rgba expectedTga(int bits, int x, int y) {
   Rgba c = colourAt(x, y);

@@ -8,13 +8,7 @@ namespace {
 
 using namespace imagetest;
 
-int readTiffBytes(const Bytes& bytes, ImageBuffer& out) {
-  OpenFile f;
-  FileSpec spec;
-  spec.setPath("memory.tif");
-  EXPECT_TRUE(f.openMemory(bytes.data(), bytes.size(), spec));
-  return readTiff(out, f);
-}
+int readTiffBytes(const Bytes& bytes, ImageBuffer& out) { return readFromMemory(readTiff, bytes, "memory.tif", out); }
 
 void expectPicture(const ImageBuffer& b, int w, int h, bool alpha) {
   ASSERT_EQ(b.width(), w);
