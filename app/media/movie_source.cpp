@@ -8,13 +8,9 @@ extern "C" {
 
 #include "app/media/video_source.h"
 
-namespace {
+#include "app/media/av_error.h"
 
-std::string avError(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return text;
-}
+namespace {
 
 class MovieSource : public VideoSource {
  public:

@@ -15,13 +15,9 @@ extern "C" {
 
 #include "app/media/output_path.h"
 
-namespace {
+#include "app/media/av_error.h"
 
-std::string avError(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return text;
-}
+namespace {
 
 AVRational frameDuration(int rateCode) {
   switch (rateCode) {
