@@ -37,6 +37,12 @@ class Backend {
   // The system clipboard where the backend has one; otherwise the window system keeps its own.
   virtual void setClipboard(const std::string&) {}
   virtual std::string clipboard(const std::string& own) { return own; }
+  // The size of the display's area that is free for programs (without panels and docks); false when the
+  // backend has no display to ask.
+  virtual bool usableSize(int& width, int& height) {
+    (void)width, (void)height;
+    return false;
+  }
 };
 
 // The backend KESTRELMOVE_VIDEO asks for ("headless" or "sdl"); without it SDL when a display is

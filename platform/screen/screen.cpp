@@ -19,20 +19,28 @@ void writeScreenshotAtExit() {
   }
 }
 
-void screenSizeFromEnvironment(int& w, int& h) {
+bool usableScreenSize(int w, int h) { return w >= 320 && h >= 200 && w <= 8192 && h <= 8192; }
+
+void screenSize(Backend& backend, int& w, int& h) {
   w = 1280, h = 800;
   if (const char* s = std::getenv("KESTRELMOVE_SCREEN_SIZE")) {
     int a = 0, b = 0;
-    if (std::sscanf(s, "%dx%d", &a, &b) == 2 && a >= 320 && b >= 200 && a <= 8192 && b <= 8192) w = a, h = b;
+    if (std::sscanf(s, "%dx%d", &a, &b) == 2 && usableScreenSize(a, b)) {
+      w = a, h = b;
+      return;
+    }
   }
+  int a = 0, b = 0;
+  if (backend.usableSize(a, b) && usableScreenSize(a, b)) w = a, h = b;
 }
 }  // namespace
 
 Screen& screen() {
   if (!theScreen) {
+    std::unique_ptr<Backend> backend = chooseBackend();
     int w, h;
-    screenSizeFromEnvironment(w, h);
-    theScreen = std::make_unique<Screen>(chooseBackend(), w, h);
+    screenSize(*backend, w, h);
+    theScreen = std::make_unique<Screen>(std::move(backend), w, h);
     static bool registered = false;
     if (!registered) registered = std::atexit(writeScreenshotAtExit) == 0;
   }
@@ -69,6 +77,12 @@ void Screen::resizeScreen(int width, int height) {
 }
 
 // ---- classes and windows ----
+
+bool Screen::hasVisibleTopLevel() const {
+  for (WindowHandle h : zOrder_)
+    if (const ScreenWindow* w = window(h); w && w->visible) return true;
+  return false;
+}
 
 bool Screen::registerClass(const WindowClass& c) {
   if (c.name.empty() || !c.proc || classes_.count(c.name)) return false;

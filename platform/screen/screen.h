@@ -111,6 +111,8 @@ class Screen {
   ScreenWindow* window(WindowHandle h);
   const ScreenWindow* window(WindowHandle h) const;
   bool isWindow(WindowHandle h) const { return window(h) != nullptr; }
+  // Whether some top-level window is shown: until then a backend with a real window keeps it closed.
+  bool hasVisibleTopLevel() const;
   bool showWindow(WindowHandle h, int command);
   bool moveWindow(WindowHandle h, int x, int y, int width, int height, bool repaint);
   void setTopmost(WindowHandle h, bool topmost);
@@ -307,7 +309,7 @@ class Screen {
 };
 
 // The process's screen, created on first use with chooseBackend() (size from KESTRELMOVE_SCREEN_SIZE,
-// "WIDTHxHEIGHT", default 1280x800).
+// "WIDTHxHEIGHT", else the display's usable area, else 1280x800). Creating it opens no window.
 Screen& screen();
 bool hasScreen();
 // Replaces the process's screen (tests start each case on a fresh headless screen).

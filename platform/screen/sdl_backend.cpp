@@ -33,8 +33,17 @@ SdlBackend::~SdlBackend() {
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
+bool SdlBackend::usableSize(int& width, int& height) {
+  SDL_Rect r{};
+  if (SDL_GetNumVideoDisplays() < 1 || SDL_GetDisplayUsableBounds(0, &r) != 0 || r.w <= 0 || r.h <= 0) return false;
+  width = r.w, height = r.h;
+  return true;
+}
+
 void SdlBackend::ensureWindow(Screen& screen) {
-  if (window_) return;
+  // A program that starts the window layer but never shows a window (a command-line render) must not
+  // put an empty window on the desktop.
+  if (window_ || !screen.hasVisibleTopLevel()) return;
   SDL_Window* w = SDL_CreateWindow("Kestrelmove", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, screen.width(), screen.height(),
                                    SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!w) {

@@ -24,6 +24,9 @@ class SdlBackend : public Backend {
   void beep(uint32_t kind) override;
   void setClipboard(const std::string& text) override;
   std::string clipboard(const std::string& own) override;
+  bool usableSize(int& width, int& height) override;
+  // Whether the real window is open: it opens with the first shown top-level window, not before.
+  bool windowOpen() const { return window_ != nullptr; }
 
   // The virtual-key code of an SDL key code (0 when there is none).
   static int virtualKey(int sdlKey);

@@ -58,3 +58,47 @@ TEST(SdlBackendOnDisplay, ShowsTheScreenAndTranslatesInput) {
   EXPECT_NE(std::find(seen.begin(), seen.end(), WM_LBUTTONDOWN), seen.end());
   stopScreen();
 }
+
+// A program that starts the window layer without showing anything (a command-line render) puts no
+// window on the desktop; the first shown top-level window opens it.
+TEST(SdlBackendOnDisplay, OpensItsWindowOnlyForAShownTopLevelWindow) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) GTEST_SKIP() << "no display";
+  auto opened = SdlBackend::open();
+  ASSERT_TRUE(opened) << SdlBackend::lastError();
+  SdlBackend* backend = opened.get();
+  Screen& s = startScreen(std::move(opened), 640, 480);
+  s.registerClass(WindowClass{"Quiet", 0, recorder});
+  Message m;
+  while (s.peekMessage(m)) s.dispatchMessage(m);
+  s.backend().present(s);
+  EXPECT_FALSE(backend->windowOpen());
+  const WindowHandle w = s.createWindow("Quiet", "", WS_POPUP, 0, 0, 200, 100, 0);
+  s.backend().present(s);
+  EXPECT_FALSE(backend->windowOpen()) << "a hidden window needs no real window";
+  s.showWindow(w, SW_SHOW);
+  while (s.peekMessage(m)) s.dispatchMessage(m);
+  s.backend().present(s);
+  EXPECT_TRUE(backend->windowOpen());
+  stopScreen();
+}
+
+// Without a size asked for, the process's screen takes the display's usable area.
+TEST(SdlBackendOnDisplay, ScreenTakesTheDisplaysUsableArea) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) GTEST_SKIP() << "no display";
+  auto probe = SdlBackend::open();
+  ASSERT_TRUE(probe) << SdlBackend::lastError();
+  int w = 0, h = 0;
+  ASSERT_TRUE(probe->usableSize(w, h));
+  probe.reset();
+  ::setenv("KESTRELMOVE_VIDEO", "sdl", 1);
+  ::unsetenv("KESTRELMOVE_SCREEN_SIZE");
+  stopScreen();
+  Screen& s = screen();
+  ASSERT_EQ(s.backend().name(), "sdl");
+  EXPECT_EQ(s.workArea().right, std::clamp(w, 320, 8192) == w ? w : 1280);
+  EXPECT_EQ(s.workArea().bottom, std::clamp(h, 200, 8192) == h ? h : 800);
+  EXPECT_FALSE(static_cast<SdlBackend&>(s.backend()).windowOpen());
+  stopScreen();
+}
