@@ -11,17 +11,28 @@
 #include "platform/screen/screen.h"
 #include "platform/ui_hooks.h"
 
+namespace {
+// A box that ends only because input ran out (no display, no one to answer) still tells its message,
+// on standard error as the console would, so that a command-line run learns which file failed.
+int boxOrConsole(const std::string& text, const char* caption, uint32_t type) {
+  bool unanswered = false;
+  const int r = ws::messageBox(0, text, caption ? caption : "", type, &unanswered);
+  if (unanswered) writeConsoleMessage(text);
+  return r;
+}
+}  // namespace
+
 int showMessageBox(const char* text, long code) {
-  return ws::messageBox(0, messageText(text, code), "", ws::MB_OK | ws::MB_ICONINFORMATION | ws::MB_TOPMOST);
+  return boxOrConsole(messageText(text, code), "", ws::MB_OK | ws::MB_ICONINFORMATION | ws::MB_TOPMOST);
 }
 
 int askYesNoCancel(const char* text, const char* caption) {
-  const int r = ws::messageBox(0, text ? text : "", caption ? caption : "", ws::MB_YESNOCANCEL | ws::MB_ICONQUESTION | ws::MB_TOPMOST);
+  const int r = boxOrConsole(text ? text : "", caption, ws::MB_YESNOCANCEL | ws::MB_ICONQUESTION | ws::MB_TOPMOST);
   return r == ws::IDYES ? 1 : r == ws::IDNO ? 0 : -1;
 }
 
 bool askYesNo(const char* text, const char* caption) {
-  return ws::messageBox(0, text ? text : "", caption ? caption : "", ws::MB_YESNO | ws::MB_ICONQUESTION | ws::MB_TOPMOST) == ws::IDYES;
+  return boxOrConsole(text ? text : "", caption, ws::MB_YESNO | ws::MB_ICONQUESTION | ws::MB_TOPMOST) == ws::IDYES;
 }
 
 namespace {

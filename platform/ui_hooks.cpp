@@ -32,13 +32,17 @@ std::string messageText(const char* text, long code) {
   return s;
 }
 
-int showMessage(const char* text, long code) {
-  if (installed) return installed->showMessage(text, code);
+void writeConsoleMessage(const std::string& shown) {
   const std::string subject = messageSubject();
   if (subject.empty())
-    std::fprintf(stderr, "kestrelmove: %s\n", messageText(text, code).c_str());
+    std::fprintf(stderr, "kestrelmove: %s\n", shown.c_str());
   else
-    std::fprintf(stderr, "kestrelmove: %s: %s\n", subject.c_str(), messageText(text, code).c_str());
+    std::fprintf(stderr, "kestrelmove: %s: %s\n", subject.c_str(), shown.c_str());
+}
+
+int showMessage(const char* text, long code) {
+  if (installed) return installed->showMessage(text, code);
+  writeConsoleMessage(messageText(text, code));
   return 1;
 }
 

@@ -22,6 +22,10 @@ std::string messageText(const char* text, long code);
 
 int showMessage(const char* text, long code);
 
+// Writes a message as the user sees it to standard error, "kestrelmove: <file>: <text>" while a
+// MessageSubject names the file: the console's message, also for a box that no one could answer.
+void writeConsoleMessage(const std::string& shown);
+
 // The file the messages shown during a scope are about. The console fallback names it before the
 // text, so that a command-line run tells which file failed; message boxes keep their fixed texts and
 // may read it with messageSubject().

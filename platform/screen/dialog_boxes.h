@@ -13,7 +13,9 @@ namespace ws {
 // MB_OK, MB_YESNO or MB_YESNOCANCEL with MB_ICON* and MB_TOPMOST; returns IDOK, IDYES, IDNO or IDCANCEL.
 // Enter answers with the focused button (the first), Escape cancels where there is a Cancel (an OK box
 // takes it as OK), Y and N answer Yes and No.
-int messageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t type);
+// With `unanswered`, tells whether the box ended only because input ran out (no one saw it).
+int messageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t type,
+               bool* unanswered = nullptr);
 // The message of an open message box (empty for other windows).
 std::string dialogText(WindowHandle box);
 

@@ -154,6 +154,7 @@ int DialogWindow::run(WindowHandle owner, const std::string& caption, int width,
   const Rect around = owner && s.isWindow(owner) ? s.windowRect(owner) : s.workArea();
   const int x = std::clamp(around.left + (around.width() - w) / 2, 0, std::max(s.width() - w, 0));
   const int y = std::clamp(around.top + (around.height() - h) / 2, 0, std::max(s.height() - h, 0));
+  unanswered_ = false;
   handle_ = s.createWindow(kDialogClass, caption, style, x, y, w, h, owner);
   if (!handle_) return cancelId();
   live()[handle_] = this;
@@ -165,6 +166,7 @@ int DialogWindow::run(WindowHandle owner, const std::string& caption, int width,
   while (!done_ && s.isWindow(self)) {
     Message m;
     if (!s.getMessage(m)) {
+      unanswered_ = true;
       s.postQuitMessage(int(int64_t(m.wParam)));
       if (!done_) result_ = cancelId();
       break;

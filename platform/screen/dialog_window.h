@@ -25,6 +25,8 @@ class DialogWindow {
   // returns the id it ended with.
   int run(WindowHandle owner, const std::string& caption, int width, int height, bool topmost);
   WindowHandle handle() const { return handle_; }
+  // Whether the last run ended because input ran out (a quit message), nobody having answered it.
+  bool unanswered() const { return unanswered_; }
   static DialogWindow* find(WindowHandle h);
   // The text the dialog shows (a message box's message), for whoever reads the screen.
   virtual std::string text() const { return {}; }
@@ -51,6 +53,7 @@ class DialogWindow {
   int pressedButton_ = -1;
   int result_ = 0;
   bool done_ = false;
+  bool unanswered_ = false;
 
  private:
   static LResult proc(WindowHandle h, uint32_t message, WParam w, LParam l);

@@ -127,9 +127,11 @@ class ValueDialogWindow : public DialogWindow {
 
 }  // namespace
 
-int messageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t type) {
+int messageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t type, bool* unanswered) {
   MessageBoxWindow box(text, type);
-  return box.run(owner, caption, box.width(), box.height(), (type & MB_TOPMOST) != 0);
+  const int result = box.run(owner, caption, box.width(), box.height(), (type & MB_TOPMOST) != 0);
+  if (unanswered) *unanswered = box.unanswered();
+  return result;
 }
 
 std::string dialogText(WindowHandle box) {

@@ -113,6 +113,32 @@ TEST_F(DialogsTest, ABoxWithoutInputEndsCancelledAndPassesTheQuitOn) {
   EXPECT_EQ(int(int64_t(m.wParam)), ws::Screen::kNoMoreInput);
 }
 
+// With no one to answer (no display, no scripted input), a box's message reaches standard error, named
+// after the file it is about; an answered box leaves standard error alone.
+TEST_F(DialogsTest, AnUnansweredBoxTellsItsMessageOnStandardError) {
+  testing::internal::CaptureStderr();
+  {
+    MessageSubject subject("/shows/pictures/sky.bmp");
+    EXPECT_EQ(showMessage("Can't open graphics file", 3), ws::IDOK);
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "kestrelmove: /shows/pictures/sky.bmp: Can't open graphics file  [ 3 ]\n");
+  // The quit is passed on, so a second box ends at once and is told as well.
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(askYesNo("Replace the picture?", ""));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "kestrelmove: Replace the picture?\n");
+}
+
+TEST_F(DialogsTest, AnAnsweredBoxWritesNothing) {
+  s().whenIdle([] { s().pressKey(ws::VK_RETURN); });
+  testing::internal::CaptureStderr();
+  {
+    MessageSubject subject("/shows/pictures/sky.bmp");
+    EXPECT_EQ(showMessage("Can't open graphics file", 3), ws::IDOK);
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_TRUE(s().zOrder().empty());
+}
+
 TEST_F(DialogsTest, ValueDialogReturnsTheTypedTextOnEnterAndOnCancel) {
   char value[80] = "00:00:01:00";
   std::string title;
