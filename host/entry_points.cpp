@@ -8,6 +8,7 @@
 #include "host/pipl_resource.h"
 #include "host/plugin_context.h"
 #include "host/render_action.h"
+#include "platform/platform_state.h"
 #include "show/show_state.h"
 
 namespace {
@@ -128,6 +129,8 @@ KM_EXPORT int32_t kmPluginStatus(KmPluginStatus* status) {
   status->lastLineFlag = context->lastLineFlag;
   status->outputWidth = context->output.width();
   status->outputHeight = context->output.height();
+  status->workRight = platformState().workRight;
+  status->workBottom = platformState().workBottom;
   return 1;
 }
 

@@ -157,6 +157,8 @@ typedef struct KmPluginStatus {
   int32_t lastLineFlag; /* line flag of the last rendered frame */
   int32_t outputWidth;  /* size of the output image */
   int32_t outputHeight;
+  int32_t workRight;    /* the window layer's work area, 0 while the layer is not started */
+  int32_t workBottom;
 } KmPluginStatus;
 KM_EXPORT int32_t kmPluginStatus(KmPluginStatus* status);
 typedef int32_t (*KmPluginStatusProc)(KmPluginStatus* status);

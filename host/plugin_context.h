@@ -37,7 +37,7 @@ struct PluginContext {
 // The context between attach and detach, null otherwise.
 PluginContext* pluginContext();
 
-// Library attach and detach: read the settings and create the show with an empty new show; destroy
-// the show and write the settings.
+// Library attach and detach: start the window layer (fonts, work area, settings read) and create the
+// show with an empty new show; destroy the show and shut the window layer down (settings written).
 void attachPlugin();
 void detachPlugin();
