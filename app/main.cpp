@@ -1,8 +1,10 @@
 // kestrelmove: renders, inspects and builds shows from the command line, driving the plug-in as a
 // host application would.
 #include "app/commands.h"
+#include "app/video_mode.h"
 
 int main(int argc, char** argv) {
+  keepRenderCommandsHeadless(argc, argv);
   CLI::App app{"Kestrelmove: keyframe animation of still pictures over video"};
   app.require_subcommand(1);
   app.set_version_flag("--version", "kestrelmove 0.1");
