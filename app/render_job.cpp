@@ -4,9 +4,9 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
+#include "app/frame_pipeline.h"
 #include "app/media/render_call.h"
 #include "app/plugin_library.h"
 #include "app/progress_meter.h"
@@ -126,44 +126,39 @@ bool runRender(RenderJob& job, const std::string& pluginPath, RenderSummary& sum
 
   InterruptGuard interrupt;
   ProgressMeter meter(total);
-  std::vector<HostFrame> sources(threads), outputs(threads);
-  for (HostFrame& out : outputs) out.create(job.output.width, job.output.height, 24, true);
-  std::vector<char> rendered(threads);
-  for (int frame = job.firstFrame; frame <= job.lastFrame; frame += threads) {
-    const int batch = std::min(threads, job.lastFrame - frame + 1);
-    bool atOutputSize = job.source->atOutputSize();
-    for (int i = 0; i < batch; ++i) {
-      const HostFrame* source = job.source->frame(frame + i, error);
-      if (!source) return false;
-      sources[i] = *source;
-    }
-    auto renderOne = [&](int i) {
-      rendered[i] = calls[i]->renderOutputFrame(frame + i, job.output.interlaced, sources[i], atOutputSize, outputs[i]);
-    };
-    if (batch == 1) {
-      renderOne(0);
-    } else {
-      std::vector<std::thread> workers;
-      for (int i = 0; i < batch; ++i) workers.emplace_back(renderOne, i);
-      for (auto& w : workers) w.join();
-    }
-    for (int i = 0; i < batch; ++i) {
-      if (!rendered[i]) {
-        error = "the plug-in could not render frame " + std::to_string(frame + i);
-        return false;
-      }
-      if (!writer->write(frame + i, outputs[i])) {
-        error = writer->error();
-        return false;
-      }
-      if (job.onFrame) job.onFrame(frame + i, outputs[i]);
-      ++summary.frames;
-      meter.update(summary.frames);
-    }
-    if (gInterrupted) {
-      error = "interrupted; nothing written under '" + job.output.path + "'";
+  const bool atOutputSize = job.source->atOutputSize();
+  FrameStages stages;
+  stages.read = [&](int frame, HostFrame& into, std::string& why) {
+    const HostFrame* source = job.source->frame(frame, why);
+    if (!source) return false;
+    into = *source;
+    return true;
+  };
+  stages.render = [&](int worker, int frame, const HostFrame& source, HostFrame& output, std::string& why) {
+    if (output.empty()) output.create(job.output.width, job.output.height, 24, true);
+    if (calls[size_t(worker)]->renderOutputFrame(frame, job.output.interlaced, source, atOutputSize, output))
+      return true;
+    why = "the plug-in could not render frame " + std::to_string(frame);
+    return false;
+  };
+  stages.write = [&](int frame, const HostFrame& output, std::string& why) {
+    if (!writer->write(frame, output)) {
+      why = writer->error();
       return false;
     }
+    if (job.onFrame) job.onFrame(frame, output);
+    ++summary.frames;
+    meter.update(summary.frames);
+    return true;
+  };
+  stages.stopRequested = [&](std::string& why) {
+    if (!gInterrupted) return false;
+    why = "interrupted; nothing written under '" + job.output.path + "'";
+    return true;
+  };
+  if (!runFramePipeline(job.firstFrame, job.lastFrame, int(calls.size()), stages, error)) {
+    writer->abandon();
+    return false;
   }
   if (!writer->finish()) {
     error = writer->error();

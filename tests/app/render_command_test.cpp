@@ -186,3 +186,23 @@ TEST(RenderMovie, InterruptedRenderLeavesNothingBehind) {
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_TRUE(fs::is_empty(folder));
 }
+
+TEST(RenderSequence, FrameThatCannotBeWrittenStopsAllThreadsWithItsName) {
+  const fs::path folder = freshFolder("blocked");
+  // A folder under frame 9's name: the render finds out only when that frame is written.
+  fs::create_directory(folder / "b9.png");
+  const RunResult r = runProgram({"render", movingShowFile().string(), "-o", (folder / "b%d.png").string(), "--size",
+                                  "40x30", "--frames", "0-40", "-i", "#808080", "--threads", "3"});
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_EQ(lineCount(r.err), 1) << r.err;
+  EXPECT_NE(r.err.find("cannot write '" + (folder / "b9.png").string() + "'"), std::string::npos) << r.err;
+  // Frames before it are whole files; nothing after it and no temporary file is left.
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(folder)) left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected{"b0.png", "b1.png", "b2.png", "b3.png", "b4.png",
+                                    "b5.png", "b6.png", "b7.png", "b8.png", "b9.png"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+  EXPECT_TRUE(fs::is_directory(folder / "b9.png"));
+}
