@@ -8,6 +8,7 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -95,7 +96,8 @@ TEST(FramePipeline, ReadsAndWritesEveryFrameInOrderWhateverTheWorkerCount) {
     EXPECT_EQ(r.writes, range(5, 40)) << workers << " workers";
     EXPECT_FALSE(r.wrongPixels) << workers << " workers";
     EXPECT_FALSE(r.workerMovedThread) << workers << " workers";
-    EXPECT_EQ(int(r.workerThreads.size()), workers);
+    // A worker the scheduler starts late may find every frame taken.
+    EXPECT_LE(int(r.workerThreads.size()), workers);
     EXPECT_LE(r.mostInFlight, workers * kSlotsPerWorker) << workers << " workers";
   }
 }
@@ -104,12 +106,11 @@ TEST(FramePipeline, SeveralWorkersRenderAtOnceEachOnItsOwnThread) {
   Recorder r;
   std::string error;
   ASSERT_TRUE(runFramePipeline(0, 30, 3, r.stages(), error)) << error;
-  std::vector<std::thread::id> ids;
-  for (const auto& [worker, id] : r.workerThreads) ids.push_back(id);
-  ASSERT_EQ(ids.size(), 3u);
-  EXPECT_NE(ids[0], ids[1]);
-  EXPECT_NE(ids[1], ids[2]);
-  EXPECT_NE(ids[0], ids[2]);
+  std::set<std::thread::id> ids{std::this_thread::get_id()};
+  for (const auto& [worker, id] : r.workerThreads) ids.insert(id);
+  // Every worker that rendered had a thread of its own, none of them the writer's.
+  EXPECT_GE(r.workerThreads.size(), 2u);
+  EXPECT_EQ(ids.size(), r.workerThreads.size() + 1);
   EXPECT_GT(r.mostInFlight, 1);
 }
 
