@@ -6,9 +6,10 @@
 # Usage: bench/render_threads.sh [output kind: bmp|mp4] [WIDTHxHEIGHT] [frames] [threads]
 #   defaults bmp 1920x1080 60 2.
 # Environment: KM_BUILD_DIR, the build folder holding app/kestrelmove (default build-threads, configured
-# with -DCMAKE_BUILD_TYPE=Release); RUNS, timed runs per side (default 5). Uses hyperfine when installed,
-# else the best of RUNS runs. The load average is printed beside the figures: other work on the machine
-# lowers both and, more, the ratio.
+# with -DCMAKE_BUILD_TYPE=Release); RUNS, timed runs per side (default 5); TMPDIR, where the frames go
+# (default /tmp; a memory-backed folder such as /dev/shm keeps disk write-back out of the figures).
+# Uses hyperfine when installed, else the best of RUNS runs. The load average is printed beside the
+# figures: other work on the machine lowers both and, more, the ratio.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,7 +31,7 @@ case "$kind" in
   *) echo "render_threads.sh: output kind is bmp or mp4, not '$kind'" >&2; exit 1 ;;
 esac
 
-work=$(mktemp -d /tmp/km-render-threads.XXXXXX)
+work=$(mktemp -d -t km-render-threads.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 "$program" demo -o "$work/demo" --threads 1 >/dev/null
 mkdir -p "$work/out"
