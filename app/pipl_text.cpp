@@ -58,8 +58,13 @@ std::string describePiplData(const PiplProperty& p) {
     if (p.key == "kind" && printableCode(code)) return code;
     return std::to_string(get32(p.data.data()));
   }
-  if (!p.data.empty() && p.data[0] < p.data.size())
-    return "\"" + std::string(p.data.begin() + 1, p.data.begin() + 1 + p.data[0]) + "\"";
+  if (!p.data.empty() && p.data[0] < p.data.size()) {
+    // Built by appending: GCC 12 at -O3 warns falsely about "literal" + std::string.
+    std::string quoted(1, '"');
+    quoted.append(p.data.begin() + 1, p.data.begin() + 1 + p.data[0]);
+    quoted += '"';
+    return quoted;
+  }
   std::string hex;
   static const char* digits = "0123456789abcdef";
   for (uint8_t b : p.data) {
