@@ -85,13 +85,7 @@ Json fileToJson(const FileSpec& file) {
 Json keyToJson(const KeyFrame& k) {
   Json j;
   j["time"] = k.time;
-  j["x"] = floatValue(k.x);
-  j["y"] = floatValue(k.y);
-  j["width"] = floatValue(k.width);
-  j["height"] = floatValue(k.height);
-  j["rotation"] = floatValue(k.rotation);
-  j["easeCode"] = floatValue(k.easeCode);
-  j["amount"] = floatValue(k.amount);
+  addStateToJson(k, j);
   j["reserved1"] = k.reserved1;
   j["reserved5"] = k.reserved5;
   j["reserved6"] = k.reserved6;
