@@ -51,7 +51,7 @@ struct ShowCommands : ::testing::Test {
     const fs::path out = folder / "stdout.txt";
     const fs::path err = folder / "stderr.txt";
     const std::string command =
-        std::string("'") + KM_PROGRAM + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
+        std::string("'") + KM_PROGRAM_PATH + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
     const int status = std::system(command.c_str());
     ProgramRun r;
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
