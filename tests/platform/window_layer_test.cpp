@@ -58,6 +58,17 @@ class WindowLayerTest : public ::testing::Test {
     WindowMessage m;
     while (peekMessage(m)) dispatch(m);
   }
+  // A shown 300 x 300 client with both bars, ranges 0..4096, a page of 300 and a manual clock.
+  ws::Screen& showScrolledWindowOnManualClock() {
+    ws::Screen& s = ws::screen();
+    s.useManualClock(true);
+    EXPECT_TRUE(window.create(0, kWindowPopup | kWindowVScroll | kWindowHScroll, testProcedure));
+    window.move(0, 0, 317, 317, false);
+    window.setScrollRanges(4096, 4096, 300, 0, false);
+    window.show(1);
+    pump();
+    return s;
+  }
   TestWindow window;
 };
 
@@ -174,13 +185,8 @@ TEST_F(WindowLayerTest, HandleScrollMovesByLineStepPageAndThumb) {
 }
 
 TEST_F(WindowLayerTest, HoldingAScrollArrowRepeatsItsStepWhileThePointerStaysOnIt) {
-  ws::Screen& s = ws::screen();
-  s.useManualClock(true);
-  ASSERT_TRUE(window.create(0, kWindowPopup | kWindowVScroll | kWindowHScroll, testProcedure));
-  window.move(0, 0, 317, 317, false);
-  window.setScrollRanges(4096, 4096, 300, 0, false);
-  window.show(1);
-  pump();
+  ws::Screen& s = showScrolledWindowOnManualClock();
+  ASSERT_FALSE(HasFailure());
   const ws::Rect wr = window.windowRect();
   const int x = wr.right - 5, y = wr.bottom - 17 - 5;  // the vertical bar's down arrow
   s.mouseMove(x, y);
@@ -215,13 +221,8 @@ TEST_F(WindowLayerTest, HoldingAScrollArrowRepeatsItsStepWhileThePointerStaysOnI
 }
 
 TEST_F(WindowLayerTest, HoldingTheTrackPagesUntilTheThumbReachesThePointer) {
-  ws::Screen& s = ws::screen();
-  s.useManualClock(true);
-  ASSERT_TRUE(window.create(0, kWindowPopup | kWindowVScroll | kWindowHScroll, testProcedure));
-  window.move(0, 0, 317, 317, false);
-  window.setScrollRanges(4096, 4096, 300, 0, false);
-  window.show(1);
-  pump();
+  ws::Screen& s = showScrolledWindowOnManualClock();
+  ASSERT_FALSE(HasFailure());
   // The track runs from 17 to 283 with a 17-pixel thumb; its top is at 17 + pos * 249 / 4096.
   const int x = window.windowRect().right - 5, y = 100;
   s.mouseMove(x, y);
