@@ -34,6 +34,12 @@ ws::DrawingContext* drawingContext() { return current; }
 
 std::unique_ptr<ws::DrawingContext> windowDrawingContext(ws::WindowHandle window) { return ws::screen().getDC(window); }
 
+DrawingScope::DrawingScope(ws::WindowHandle window) : own_(windowDrawingContext(window)), previous_(current) {
+  current = own_.get();
+}
+
+DrawingScope::~DrawingScope() { current = previous_; }
+
 void setOrigin(int x, int y) {
   if (current) current->setWindowOrg(x, y);
 }

@@ -15,6 +15,21 @@ ws::DrawingContext* drawingContext();
 std::unique_ptr<ws::DrawingContext> windowDrawingContext(ws::WindowHandle window);
 void setOrigin(int x, int y);
 
+// Makes a window's drawing context the current one for a scope, and puts back whichever context was
+// current before (a form drawn on the stage from inside the stage's own drawing keeps working).
+class DrawingScope {
+ public:
+  explicit DrawingScope(ws::WindowHandle window);
+  ~DrawingScope();
+  DrawingScope(const DrawingScope&) = delete;
+  DrawingScope& operator=(const DrawingScope&) = delete;
+  ws::DrawingContext* context() const { return own_.get(); }
+
+ private:
+  std::unique_ptr<ws::DrawingContext> own_;
+  ws::DrawingContext* previous_;
+};
+
 void frameRect(ws::ColourRef colour, const ws::Rect& rect, int penWidth, int penStyle);
 void fillRect(ws::ColourRef colour, const ws::Rect& rect);
 void line(ws::ColourRef colour, const ws::Rect& rect, int penWidth, int penStyle);

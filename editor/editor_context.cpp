@@ -1,0 +1,42 @@
+#include "editor/editor_context.h"
+
+#include "editor/shell/editor_window.h"
+#include "editor/stage/stage_view.h"
+#include "editor/timeline/timeline_view.h"
+#include "show/show_state.h"
+
+namespace {
+EditorContext ownContext;
+EditorContext* registered = nullptr;
+}  // namespace
+
+EditorContext& editorContext() { return registered ? *registered : ownContext; }
+void setEditorContext(EditorContext* context) { registered = context; }
+
+void EditorContext::viewsChanged() {
+  if (!show) return;
+  const bool open = editor || stage || timeline;
+  show->setViews(open ? &views : nullptr);
+}
+
+KeyFrame* EditorViews::workingStates() {
+  StageView* stage = editorContext().stage;
+  return stage ? stage->workingStates() : spare_;
+}
+
+void EditorViews::redrawStage() {
+  if (StageView* stage = editorContext().stage) stage->redrawStage(true);
+}
+
+void EditorViews::redrawTimeline() {
+  if (TimelineView* timeline = editorContext().timeline) timeline->followAndRedraw();
+}
+
+void EditorViews::refreshPictureMenu(int index) {
+  if (EditorWindow* editor = editorContext().editor) editor->refreshPictureMenu(index);
+}
+
+int EditorViews::timelineScale() const {
+  TimelineView* timeline = editorContext().timeline;
+  return timeline ? timeline->timeScale : 0;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The stage: the show at the current time as the renderer composes it, zoomed and centred, with the
+// guides the user switches on and the current picture's outline and handles; below the frame the
+// transport bar, the timecode box and the effect slider. Mouse and keys manipulate the current
+// picture's working state; playback runs inside transport().
+#include <cstdint>
+
+#include "editor/shell/bitmap_button.h"
+#include "platform/window.h"
+#include "show/key_frame.h"
+
+class EditorWindow;
+
+class StageView : public Window {
+ public:
+  enum DragMode : int { kDragNone = 0, kDragMove = 8, kDragRotate = 9, kDragSize = 10 };
+
+  // Creates the stage as a pop-up owned by the editor window (owner may be null: a 640 x 480 stage
+  // of its own) and becomes the current stage.
+  explicit StageView(EditorWindow* owner);
+  ~StageView() override;
+
+  int handleMessage(uint32_t message, ws::WParam wParam, ws::LParam lParam) override;
+  void paint() override;
+
+  // Lays the window out against its owner and the timeline's display mode.
+  void layout();
+  // Composes the stage from the working states and draws it; with overlays also the guides and the
+  // current picture's outline and handles.
+  void redrawStage(bool withOverlays);
+  // The timecode box with `time`, and the slider with `amount` unless it is negative.
+  void drawTimecodeAndSlider(int time, int amount);
+  void placeTransportBar(int x, int y, int amount);
+  // 0 stops; +1 and -1 play until a stop condition and return only then.
+  void transport(int direction);
+
+  KeyFrame* workingStates() { return workingStates_; }
+  EditorWindow* stageOwner() const { return owner_; }
+
+  float zoom = 1.0f;
+  bool showMotionPath = false;
+  bool showTvSafe = false;
+  // In stage coordinates (client coordinates plus the scroll positions).
+  ws::Rect frameRect;
+  ws::Rect timecodeRect;
+  int dragMode = kDragNone;
+  int sliderDrag = 0;
+  int grabOffsetX = 0, grabOffsetY = 0;
+  int dragStartX = 0, dragStartY = 0;
+  BitmapButton playBackwardButton, stopButton, playForwardButton, setKeyButton;
+  int playDirection = 0;
+  int64_t playStartCounter = 0;
+  int64_t ticksPerFrame = 1;
+  int playStartTime = 0;
+  int playEndTime = 0;
+
+ private:
+  EditorWindow* owner_ = nullptr;
+  KeyFrame workingStates_[32] = {};
+};
