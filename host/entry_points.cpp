@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/edit_run.h"
 #include "host/frame_timing.h"
 #include "host/host_records.h"
 #include "host/movie_making.h"
@@ -91,9 +92,7 @@ KM_EXPORT int32_t vfAction(int32_t, ActionRecord* record) {
     } forget{context};
     switch (record->action) {
       case KM_ACTION_EDIT:
-        // Editing is not available in this build: the host's block stays as it is and the answer is
-        // "discarded".
-        return 0;
+        return editRun(*context, *record);
       case KM_ACTION_RENDER:
         return renderAction(*context, *record);
       default:
@@ -131,6 +130,13 @@ KM_EXPORT int32_t kmPluginStatus(KmPluginStatus* status) {
   status->outputHeight = context->output.height();
   status->workRight = platformState().workRight;
   status->workBottom = platformState().workBottom;
+  return 1;
+}
+
+KM_EXPORT int32_t kmEditScriptStatus(KmEditScriptStatus* status) {
+  PluginContext* context = pluginContext();
+  if (!status || !context) return 0;
+  *status = context->script;
   return 1;
 }
 

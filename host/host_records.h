@@ -163,6 +163,22 @@ typedef struct KmPluginStatus {
 KM_EXPORT int32_t kmPluginStatus(KmPluginStatus* status);
 typedef int32_t (*KmPluginStatusProc)(KmPluginStatus* status);
 
+/* How the input script of the last edit went. The host hands a script over in KESTRELMOVE_SCRIPT
+ * (a file of input commands) before it calls the edit action; the plug-in replays it into the
+ * editor. */
+#define KM_SCRIPT_NONE 0       /* no script was given */
+#define KM_SCRIPT_DONE 1       /* the editor closed; `remaining` commands after `line` did not run */
+#define KM_SCRIPT_FAILED 2     /* a command could not run (message says which line and why); discarded */
+#define KM_SCRIPT_ENDED_OPEN 3 /* every command ran and the editor was still open; discarded */
+typedef struct KmEditScriptStatus {
+  int32_t outcome;
+  int32_t line;      /* the line of the last command started, or of the failure */
+  int32_t remaining; /* commands not started when the editor closed */
+  char message[512]; /* KM_SCRIPT_FAILED: "line N: problem", zero-terminated */
+} KmEditScriptStatus;
+KM_EXPORT int32_t kmEditScriptStatus(KmEditScriptStatus* status);
+typedef int32_t (*KmEditScriptStatusProc)(KmEditScriptStatus* status);
+
 /* From the movie library (libvft32.so). */
 typedef int32_t (*MakeFilmProc)(InfoRecord* info, ParameterCallbackProc parameters, ProgressCallbackProc progress,
                                 int32_t flags);

@@ -21,9 +21,14 @@ void* thisLibrary() {
 PluginContext::PluginContext(SettingsFile& s) : settings(s) {
   show = std::make_unique<ShowState>(settings);
   show->fastDisplay = 0;
+  editor.show = show.get();
+  setEditorContext(&editor);
 }
 
-PluginContext::~PluginContext() = default;
+PluginContext::~PluginContext() {
+  setEditorContext(nullptr);
+  show->setViews(nullptr);
+}
 
 PluginContext* pluginContext() { return gContext; }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "editor/editor_context.h"
 #include "host/host_records.h"
 #include "image/image_buffer.h"
 
@@ -26,6 +27,11 @@ struct PluginContext {
   uint8_t spareBlock[KM_PARAMETER_BLOCK_SIZE] = {};
   uint8_t backupBlock[KM_PARAMETER_BLOCK_SIZE] = {};
   ImageBuffer output{16, 16, 8};
+  // The editor's process-wide objects (its windows exist only during an edit run), registered with
+  // the editor from attach to detach.
+  EditorContext editor;
+  // How the last edit's input script went (kmEditScriptStatus).
+  KmEditScriptStatus script{};
 
   // Diagnostics (kmPluginStatus).
   int32_t showLoads = 0;

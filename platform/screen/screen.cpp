@@ -399,6 +399,13 @@ bool Screen::peekMessage(Message& m, bool remove) {
     return true;
   }
   backend_->present(*this);
+  // A loop that peeks (playback) takes the driver's next input as soon as it has nothing else.
+  if (driveInput(false) && !queue_.empty()) {
+    m = queue_.front();
+    if (remove) queue_.pop_front();
+    messageModifiers_ = m.modifiers;
+    return true;
+  }
   return false;
 }
 
@@ -418,8 +425,23 @@ bool Screen::getMessage(Message& m, WindowHandle filter) {
       return true;
     }
     backend_->present(*this);
+    if (inputDriver_ && !driving_) {
+      if (!driveInput(true)) postQuitMessage(kNoMoreInput);
+      continue;
+    }
     if (!backend_->waitInput(*this) && queue_.empty() && !nextPaint()) postQuitMessage(kNoMoreInput);
   }
+}
+
+bool Screen::driveInput(bool mayBlock) {
+  // Input the driver feeds is only queued, but a step that reads the screen must not find itself
+  // asked again from inside a window procedure it caused to run.
+  if (!inputDriver_ || driving_) return false;
+  driving_ = true;
+  const bool more = inputDriver_(mayBlock);
+  driving_ = false;
+  if (!more) inputDriver_ = nullptr;
+  return more;
 }
 
 bool Screen::runIdleAction() {
@@ -711,30 +733,30 @@ void Screen::pressCtrl(int vk) {
   keyUp(VK_CONTROL);
 }
 
+bool Screen::keyForCharacter(int c, int& vk, bool& shift) {
+  vk = 0, shift = false;
+  if (c >= 'a' && c <= 'z') vk = c - 32;
+  else if (c >= 'A' && c <= 'Z') vk = c, shift = true;
+  else if (c >= '0' && c <= '9') vk = c;
+  else if (c == ' ') vk = VK_SPACE;
+  else if (c == '\n' || c == '\r') vk = VK_RETURN;
+  else {
+    // Punctuation: the key of the US layout that gives it, with or without Shift.
+    static const int oem[] = {VK_OEM_1, VK_OEM_PLUS, VK_OEM_COMMA, VK_OEM_MINUS, VK_OEM_PERIOD, VK_OEM_2, VK_OEM_3, VK_OEM_4, VK_OEM_5, VK_OEM_6, VK_OEM_7};
+    for (int k : oem)
+      for (int s = 0; s < 2 && !vk; ++s)
+        if (characterFor(k, s ? kShift : 0) == c) vk = k, shift = s;
+    for (int d = '0'; d <= '9' && !vk; ++d)
+      if (characterFor(d, kShift) == c) vk = d, shift = true;
+  }
+  return vk != 0;
+}
+
 void Screen::typeText(const std::string& text) {
   for (unsigned char c : text) {
     int vk = 0;
     bool shift = false;
-    if (c >= 'a' && c <= 'z') vk = c - 32;
-    else if (c >= 'A' && c <= 'Z') vk = c, shift = true;
-    else if (c >= '0' && c <= '9') vk = c;
-    else if (c == ' ') vk = VK_SPACE;
-    else if (c == '\n' || c == '\r') vk = VK_RETURN;
-    else {
-      // Punctuation: the key of the US layout that gives it, with or without Shift.
-      static const int oem[] = {VK_OEM_1, VK_OEM_PLUS, VK_OEM_COMMA, VK_OEM_MINUS, VK_OEM_PERIOD, VK_OEM_2, VK_OEM_3, VK_OEM_4, VK_OEM_5, VK_OEM_6, VK_OEM_7};
-      for (int k : oem)
-        for (int s = 0; s < 2 && !vk; ++s) {
-          keys_[VK_SHIFT] = s;
-          if (characterFor(k) == c) vk = k, shift = s;
-        }
-      for (int d = '0'; d <= '9' && !vk; ++d) {
-        keys_[VK_SHIFT] = true;
-        if (characterFor(d) == c) vk = d, shift = true;
-      }
-      keys_[VK_SHIFT] = false;
-    }
-    if (!vk) continue;
+    if (!keyForCharacter(c, vk, shift)) continue;
     if (shift) keyDown(VK_SHIFT);
     pressKey(vk);
     if (shift) keyUp(VK_SHIFT);

@@ -215,6 +215,9 @@ class Screen {
   void pressKey(int vk);
   void pressCtrl(int vk);
   void typeText(const std::string& text);
+  // The key of the US layout that gives character c, and whether it needs Shift; false when no key
+  // gives it.
+  static bool keyForCharacter(int c, int& vk, bool& shift);
   // What a key-down produces as a character with the current Shift and Ctrl state; 0 for none.
   int characterFor(int vk) const { return characterFor(vk, currentModifiers()); }
   static int characterFor(int vk, uint32_t modifiers);
@@ -225,6 +228,16 @@ class Screen {
   void whenIdle(std::function<void()> action) { idleActions_.push_back(std::move(action)); }
   bool runIdleAction();
   size_t idleActionsLeft() const { return idleActions_.size(); }
+
+  // A source of input that is asked for more whenever a get or a peek finds nothing to do (the queue
+  // is empty and no paint is pending), with either backend: a replayed input script drives the
+  // program's own loops and every modal loop inside them alike. The driver feeds input through the
+  // calls below and returns true while it has more to give (it may also feed nothing, to let time
+  // pass); mayBlock tells it that the caller would otherwise wait, so it may sleep a little. Once it
+  // returns false it is dropped, and a blocking get then ends with a quit message of kNoMoreInput.
+  using InputDriver = std::function<bool(bool mayBlock)>;
+  void setInputDriver(InputDriver driver) { inputDriver_ = std::move(driver); }
+  bool hasInputDriver() const { return bool(inputDriver_); }
 
   // Time. A manual clock (tests) only moves when advanced.
   uint32_t tickCount() const;
@@ -261,6 +274,8 @@ class Screen {
   void layoutMenuPopup();
   void removeFromZOrder(WindowHandle h);
   bool pumpOnce(bool wait);
+  // Asks the input driver for more; false when there is none or it has nothing left.
+  bool driveInput(bool mayBlock);
   std::optional<Message> nextPaint();
 
   std::unique_ptr<Backend> backend_;
@@ -272,6 +287,8 @@ class Screen {
   std::map<MenuHandle, Menu> menus_;
   std::deque<Message> queue_;
   std::deque<std::function<void()>> idleActions_;
+  InputDriver inputDriver_;
+  bool driving_ = false;
   WindowHandle nextHandle_ = 0x100;
   MenuHandle nextMenu_ = 0x1000;
   WindowHandle focus_ = 0, capture_ = 0, active_ = 0;

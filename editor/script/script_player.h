@@ -1,0 +1,59 @@
+#pragma once
+// Replays an input script through the window system's input, as the user's mouse and keyboard
+// would give it. The screen asks the player for its next input whenever the program has taken the
+// previous one (the queue is empty and nothing waits to be painted), from whichever loop is running:
+// the edit run's, a message box's, a file dialog's, a form's or playback's.
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editor/script/input_script.h"
+
+namespace ws {
+class Screen;
+struct Point;
+}  // namespace ws
+
+class ScriptPlayer {
+ public:
+  // Read-outs (layout, state, menus) go to `out`, one line each.
+  explicit ScriptPlayer(std::vector<ScriptCommand> commands, std::FILE* out = stdout);
+
+  // Makes the player the screen's input driver. The player must outlive its use there.
+  void install(ws::Screen& screen);
+
+  // One turn: the next input event, a read-out, or a little of a wait. False once every command has
+  // run or one has failed.
+  bool step(bool mayBlock);
+
+  bool failed() const { return failed_; }
+  // "line N: problem" of the command that failed.
+  const std::string& error() const { return error_; }
+  // Every command has run.
+  bool finished() const { return !failed_ && next_ >= commands_.size() && phase_ >= actions_.size(); }
+  // Commands not started yet, and the line of the last one started (0 before the first).
+  size_t remaining() const { return commands_.size() - next_; }
+  int lastLine() const { return lastLine_; }
+
+  // The screen point of a script position now; false with the reason when its window is missing.
+  static bool resolve(const ScriptPosition& position, ws::Point& out, std::string& why);
+
+ private:
+  enum class Turn { kDone, kAgain, kFailed };
+  using Action = std::function<Turn(std::string& why)>;
+  void begin(const ScriptCommand& c);
+  void addMouse(const ScriptCommand& c, std::function<void(int x, int y)> event);
+
+  std::vector<ScriptCommand> commands_;
+  std::FILE* out_;
+  size_t next_ = 0;
+  std::vector<Action> actions_;
+  size_t phase_ = 0;
+  bool failed_ = false;
+  std::string error_;
+  int lastLine_ = 0;
+  bool waiting_ = false;
+  std::chrono::steady_clock::time_point waitUntil_;
+};
