@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
   addShowCommands(app);
   addImageCommands(app);
   addRenderCommands(app);
+  addEditCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::RuntimeError& e) {

@@ -28,6 +28,7 @@ std::unique_ptr<PluginLibrary> PluginLibrary::open(const std::string& path, std:
   lib->action = reinterpret_cast<VfActionProc>(dlsym(handle, "vfAction"));
   lib->pipl = reinterpret_cast<KmPiplBytesProc>(dlsym(handle, "kmPiplBytes"));
   lib->status = reinterpret_cast<KmPluginStatusProc>(dlsym(handle, "kmPluginStatus"));
+  lib->editScriptStatus = reinterpret_cast<KmEditScriptStatusProc>(dlsym(handle, "kmEditScriptStatus"));
   if (!lib->express || !lib->getInfo || !lib->action) {
     error = "'" + path + "' is not a Kestrelmove plug-in (vfExpress, vfGetInfo or vfAction missing)";
     return nullptr;

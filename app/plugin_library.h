@@ -29,6 +29,7 @@ class PluginLibrary {
   VfActionProc action = nullptr;
   KmPiplBytesProc pipl = nullptr;
   KmPluginStatusProc status = nullptr;
+  KmEditScriptStatusProc editScriptStatus = nullptr;
 
   // Where the library and its movie library were loaded from.
   std::string path() const;
