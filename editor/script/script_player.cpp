@@ -22,17 +22,6 @@ bool windowOrigin(const Window* w, const char* name, ws::Point& out, std::string
   return true;
 }
 
-// The window whose menu bar a menu command uses: the editor's, else the frontmost window with one.
-ws::WindowHandle menuWindow() {
-  ws::Screen& s = ws::screen();
-  if (EditorWindow* editor = editorContext().editor)
-    if (const ws::ScreenWindow* w = s.window(editor->handle()); w && s.menu(w->menu)) return editor->handle();
-  const auto& z = s.zOrder();
-  for (auto it = z.rbegin(); it != z.rend(); ++it)
-    if (const ws::ScreenWindow* w = s.window(*it); w && w->visible && s.menu(w->menu)) return *it;
-  return 0;
-}
-
 ws::Point centre(const ws::Rect& r) { return {r.left + r.width() / 2, r.top + r.height() / 2}; }
 
 // Presses and releases a key with its modifiers, as the keyboard sends them.
@@ -155,7 +144,7 @@ void ScriptPlayer::begin(const ScriptCommand& c) {
       const size_t slash = c.text.find('/');
       const std::string title = c.text.substr(0, slash), item = c.text.substr(slash + 1);
       actions_.push_back([s, title](std::string& why) {
-        const ws::WindowHandle h = menuWindow();
+        const ws::WindowHandle h = menuBarWindow();
         const ws::ScreenWindow* w = s->window(h);
         const ws::Menu* bar = w ? s->menu(w->menu) : nullptr;
         if (!bar) {

@@ -109,11 +109,20 @@ std::string stateReadout() {
   return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+ws::WindowHandle menuBarWindow() {
+  ws::Screen& s = ws::screen();
+  if (EditorWindow* editor = editorContext().editor; exists(editor))
+    if (const ws::ScreenWindow* w = s.window(editor->handle()); w && s.menu(w->menu)) return editor->handle();
+  const auto& z = s.zOrder();
+  for (auto it = z.rbegin(); it != z.rend(); ++it)
+    if (const ws::ScreenWindow* w = s.window(*it); w && w->visible && s.menu(w->menu)) return *it;
+  return 0;
+}
+
 std::string menusReadout() {
   ws::Screen& s = ws::screen();
-  EditorWindow* editor = editorContext().editor;
   Json menus = Json::array();
-  const ws::ScreenWindow* w = exists(editor) ? s.window(editor->handle()) : nullptr;
+  const ws::ScreenWindow* w = s.window(menuBarWindow());
   const ws::Menu* bar = w ? s.menu(w->menu) : nullptr;
   for (size_t i = 0; bar && i < bar->items.size(); ++i) {
     const ws::MenuItem& title = bar->items[i];
