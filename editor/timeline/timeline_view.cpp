@@ -55,7 +55,9 @@ int TimelineView::handleMessage(uint32_t message, ws::WParam wParam, ws::LParam 
     case ws::WM_PAINT: paint(); break;
     case ws::WM_MOVE:
     case ws::WM_SIZE: layout(); break;
-    case ws::WM_LBUTTONDOWN: leftDown(ws::signedLo(lParam), ws::signedHi(lParam)); break;
+    // The second press of a quick pair comes as a double click; it is a press all the same.
+    case ws::WM_LBUTTONDOWN:
+    case ws::WM_LBUTTONDBLCLK: leftDown(ws::signedLo(lParam), ws::signedHi(lParam)); break;
     case ws::WM_MOUSEMOVE: mouseMoved(ws::signedLo(lParam), ws::signedHi(lParam)); break;
     case ws::WM_LBUTTONUP: leftUp(ws::signedLo(lParam), ws::signedHi(lParam), (wParam & ws::MK_SHIFT) != 0); break;
     case ws::WM_RBUTTONUP: rightUp(ws::signedLo(lParam), ws::signedHi(lParam)); break;
