@@ -52,9 +52,9 @@ void TimelineView::paint() {
   if (s) {
     s->selectedKey = -1;
     if (displayMode <= kCollapsed) {
-      paintRow(s->currentPicture, kFirstRowTop, true);
+      paintRow(s->currentPicture, kFirstRowTop, true, true);
     } else {
-      for (int i = 0; i < displayedRows(); ++i) paintRow(i, timelineRowTop(i), i == s->currentPicture);
+      for (int i = 0; i < displayedRows(); ++i) paintRow(i, timelineRowTop(i), i == s->currentPicture, i == 0);
     }
   }
   selectFont(nullptr, 0xFFFFFFFFu, -1);
@@ -89,7 +89,7 @@ void TimelineView::paintRuler(const ws::Rect& client, int scrollX, int scrollY) 
   fillPair(x);
 }
 
-void TimelineView::paintRow(int picture, int rowTop, bool currentRow) {
+void TimelineView::paintRow(int picture, int rowTop, bool currentRow, bool firstRow) {
   ShowState* s = showState();
   if (!s || picture < 0 || picture >= kSlotCount) return;
   const PictureSlot& slot = s->slots[picture];
@@ -102,7 +102,11 @@ void TimelineView::paintRow(int picture, int rowTop, bool currentRow) {
   const ws::Rect client = clientRect();
   const int bottom = scrollPosition(ws::SB_VERT) + client.height();
   const int cursorX = std::max(frameX(s->currentTime), 3);
-  fillRect(kRed, {cursorX, scrollPosition(ws::SB_VERT), cursorX + 2, bottom - 5});
+  // The first row's cursor runs from the top through the ruler; the later rows start theirs at their
+  // own top, so that the cursor does not strike through the keys of the rows above. (A fill leaves
+  // out its rectangle's last column and line, as the null pen's rectangles do.)
+  const int cursorTop = firstRow ? scrollPosition(ws::SB_VERT) : rowTop + 1;
+  fillRect(kRed, {cursorX, cursorTop, cursorX + 3, bottom - 4});
 
   // An empty show still shows the current picture's row, but no picture owns it.
   if (picture >= s->pictureCount) return;
@@ -118,7 +122,7 @@ void TimelineView::paintRow(int picture, int rowTop, bool currentRow) {
   for (int j = 0; j < count; ++j) {
     const KeyFrame& key = slot.keys[j];
     const int left = iconLeft(j);
-    const bool underCursor = selectX >= left && selectX <= left + kIconSize - 1;
+    const bool underCursor = selectX >= left && selectX <= left + kIconSize;
     int icon = locked ? kLockedKeyIcon[colour] : kKeyIcon[colour];
     if (currentRow && !locked && (underCursor || key.flags != 0)) {
       icon = kSelectedKeyIcon[colour];

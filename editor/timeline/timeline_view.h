@@ -53,7 +53,7 @@ class TimelineView : public Window {
 
   // Paint steps, in content coordinates.
   void paintRuler(const ws::Rect& client, int scrollX, int scrollY);
-  void paintRow(int picture, int rowTop, bool currentRow);
+  void paintRow(int picture, int rowTop, bool currentRow, bool firstRow);
 
   // The drag markers are drawn by inversion: drawing one again where it was erases it.
   void toggleDragMarker(int contentX);
