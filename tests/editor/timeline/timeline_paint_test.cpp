@@ -142,11 +142,14 @@ TEST_F(TimelineTest, ExpandedScreenshot) {
   show->slots[4].keys[1].time = 150;
   show->setCurrentPicture(2);
   open(1800);
-  expand();
   show->showAt(60, true);
   pump();
   const char* named = std::getenv("KM_TIMELINE_SCREENSHOT");
   const std::string path = named ? named : (std::filesystem::path(::testing::TempDir()) / "timeline_expanded.png").string();
+  EXPECT_TRUE(ws::screen().saveScreenshot(std::filesystem::path(path).replace_filename("timeline_collapsed.png").string()));
+  expand();
+  show->showAt(60, true);
+  pump();
   EXPECT_TRUE(ws::screen().saveScreenshot(path));
   // Keys 1 and 2 of picture 2 both lie under the cursor: the later one is the selected key.
   EXPECT_EQ(show->selectedKey, 2);
