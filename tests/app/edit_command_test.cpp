@@ -1,0 +1,212 @@
+// kestrelmove edit as a user runs it from a shell: a show file, an input script, the one-line outcome
+// and the exit code, and the show file afterwards (read back with "show dump", rendered with
+// "render").
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+
+#include "app/video_mode.h"
+#include "tests/app/cli_test_support.h"
+
+using namespace clitest;
+
+namespace {
+
+fs::path writeScript(const std::string& name, const std::string& text) {
+  const fs::path path = scratchFolder() / name;
+  std::ofstream(path) << text;
+  return path;
+}
+
+std::vector<uint8_t> fileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+RunResult edit(const fs::path& show, const std::string& script, std::vector<std::string> more = {}) {
+  setenv("KESTRELMOVE_VIDEO", "headless", 1);
+  std::vector<std::string> args{"edit", show.string(), "--script", writeScript("edit.txt", script).string(), "--screen", "1024x768"};
+  args.insert(args.end(), more.begin(), more.end());
+  return runProgram(args);
+}
+
+// The read-out lines the script printed, parsed.
+std::vector<nlohmann::json> readouts(const RunResult& r) {
+  std::vector<nlohmann::json> out;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty() && line[0] == '{') out.push_back(nlohmann::json::parse(line));
+  return out;
+}
+
+// Whether this build's editor opens a window (the shell may still be a stand-in).
+bool editorOpens() {
+  static const bool opens = [] {
+    const fs::path folder = freshFolder("probe");
+    const RunResult r = edit(folder / "probe.kmv", "layout\n");
+    const auto lines = readouts(r);
+    return !lines.empty() && !lines[0]["editor"].is_null();
+  }();
+  return opens;
+}
+
+#define REQUIRE_EDITOR() \
+  if (!editorOpens()) GTEST_SKIP() << "the editor window of this build opens no window yet"
+
+fs::path demoShow() {
+  static const fs::path path = [] {
+    const fs::path folder = freshFolder("demo");
+    setenv("KESTRELMOVE_VIDEO", "headless", 1);
+    const RunResult r = runProgram({"demo", "-o", folder.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return folder / "demo.kmv";
+  }();
+  return path;
+}
+
+}  // namespace
+
+TEST(EditCommand, AScriptEndingWithTheEditorOpenAppliesNothing) {
+  const fs::path folder = freshFolder("ended-open");
+  const RunResult r = edit(folder / "new.kmv", "state\nwait 10\n", {"--length", "123", "--rate", "25"});
+  EXPECT_EQ(r.exitCode, 3) << r.err;
+  EXPECT_NE(r.err.find("the script ended with the editor open; nothing applied"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(folder / "new.kmv")) << "a new show is only created on apply";
+  const auto lines = readouts(r);
+  ASSERT_EQ(lines.size(), 1u) << r.out;
+  EXPECT_EQ(lines[0]["length"], 123);
+  EXPECT_EQ(lines[0]["rate"], 2500);
+  EXPECT_EQ(lines[0]["pictureCount"], 0);
+}
+
+TEST(EditCommand, TheLengthComesFromTheInputOrIs300) {
+  const fs::path folder = freshFolder("length");
+  const auto lines = readouts(edit(folder / "new.kmv", "state\n", {"-i", "#336699"}));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0]["length"], 300);
+  EXPECT_EQ(lines[0]["rate"], 2997);
+}
+
+TEST(EditCommand, AScriptErrorStopsWithCode2NamingTheLine) {
+  const fs::path show = movingShowFile();
+  const std::vector<uint8_t> before = fileBytes(show);
+  RunResult r = edit(show, "state\n\nswipe 1 2\n");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("line 3: unknown command 'swipe'"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.out.empty()) << "nothing ran: " << r.out;
+  r = edit(show, "click timeline 4\n");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("line 1: a position is X Y or WINDOW X Y"), std::string::npos) << r.err;
+  // A command that cannot run when its turn comes stops the script there.
+  r = edit(show, "state\nmenu Nowhere/Nothing\nstate\n");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("line 2: "), std::string::npos) << r.err;
+  EXPECT_EQ(readouts(r).size(), 1u);
+  EXPECT_EQ(fileBytes(show), before);
+}
+
+TEST(EditCommand, AShowThatCannotBeHandedOverIsRefused) {
+  const fs::path folder = freshFolder("refused");
+  std::vector<uint8_t> large = fileBytes(movingShowFile());
+  large.resize(KM_PARAMETER_BLOCK_SIZE + 1, 0);
+  std::ofstream(folder / "large.kmv", std::ios::binary).write(reinterpret_cast<const char*>(large.data()), std::streamsize(large.size()));
+  RunResult r = edit(folder / "large.kmv", "state\n");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("larger than the 64000-byte parameter block"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.out.empty());
+  std::ofstream(folder / "text.kmv") << "not a show at all";
+  r = edit(folder / "text.kmv", "state\n");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("is not a Kestrelmove show"), std::string::npos) << r.err;
+  r = edit(movingShowFile(), "state\n", {"--screen", "12x8"});
+  EXPECT_EQ(r.exitCode, 2);
+}
+
+TEST(EditCommand, EditIsNotKeptHeadless) {
+  const char* saved = std::getenv("KESTRELMOVE_VIDEO");
+  const std::string keep = saved ? saved : "";
+  unsetenv("KESTRELMOVE_VIDEO");
+  std::vector<std::string> args{"kestrelmove", "edit", "show.kmv"};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  keepRenderCommandsHeadless(int(argv.size()), argv.data());
+  EXPECT_EQ(std::getenv("KESTRELMOVE_VIDEO"), nullptr) << "edit opens a real window when there is a display";
+  if (saved) setenv("KESTRELMOVE_VIDEO", keep.c_str(), 1);
+}
+
+TEST(EditCommand, QuitWithoutApplyingLeavesTheFileByteForByte) {
+  REQUIRE_EDITOR();
+  const fs::path folder = freshFolder("discard");
+  fs::copy_file(demoShow(), folder / "demo.kmv");
+  const std::vector<uint8_t> before = fileBytes(folder / "demo.kmv");
+  const RunResult r = edit(folder / "demo.kmv", "key End\nkey Enter\nmenu File/Quit - DON'T Apply changes\n");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "discarded: " + (folder / "demo.kmv").string() + " unchanged\n");
+  EXPECT_EQ(fileBytes(folder / "demo.kmv"), before);
+}
+
+TEST(EditCommand, ClosingTheWindowApplies) {
+  REQUIRE_EDITOR();
+  const fs::path folder = freshFolder("close");
+  const fs::path show = folder / "new.kmv";
+  const auto layout = readouts(edit(show, "layout\n"));
+  ASSERT_EQ(layout.size(), 1u);
+  const auto& window = layout[0]["editor"]["window"];
+  const int border = int(layout[0]["editor"]["client"]["left"]) - int(window["left"]);
+  // The caption's close box, at its right end.
+  const int x = int(window["right"]) - border - 12, y = int(window["top"]) + border + 10;
+  const RunResult r = edit(show, "click " + std::to_string(x) + " " + std::to_string(y) + "\n");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "applied: " + show.string() + " written\n");
+  const RunResult dump = runProgram({"show", "dump", show.string()});
+  EXPECT_EQ(dump.exitCode, 0) << dump.err;
+}
+
+TEST(EditCommand, APictureLoadedAndKeyedThroughTheEditorIsStoredAndRenders) {
+  REQUIRE_EDITOR();
+  const fs::path folder = freshFolder("end-to-end");
+  const fs::path show = folder / "demo.kmv";
+  fs::copy_file(demoShow(), show);
+  const std::string picture = pictureFile();
+  const RunResult r = edit(show,
+                           "# a picture through the open dialog, by typing its path\n"
+                           "key ctrl+L\n"
+                           "type " + picture + "\n"
+                           "key Enter\n"
+                           "state\n"
+                           "key Home\n"
+                           "key Enter\n"
+                           "key End\n"
+                           "key Enter\n"
+                           "state\n"
+                           "key ctrl+Z\n"
+                           "state\n"
+                           "key ctrl+Y\n"
+                           "state\n"
+                           "screenshot " + (folder / "editor.png").string() + "\n"
+                           "menu File/Apply Moves and Close\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out.substr(r.out.rfind("applied:")), "applied: " + show.string() + " written\n");
+  const auto states = readouts(r);
+  ASSERT_EQ(states.size(), 4u) << r.out;
+  ASSERT_FALSE(states[0]["pictures"].empty());
+  EXPECT_EQ(states[0]["pictures"][0]["file"], picture) << "the new picture is picture 0";
+  const int pictures = states[0]["pictureCount"];
+  const int keys = states[1]["pictures"][0]["keyCount"];
+  EXPECT_GE(keys, 2);
+  EXPECT_EQ(states[1]["time"], states[1]["length"].get<int>() - 1);
+  EXPECT_EQ(states[2]["redoCount"], 1);
+  EXPECT_EQ(states[2]["pictures"][0]["keyCount"], keys - 1);
+  EXPECT_EQ(states[3]["pictures"][0]["keyCount"], keys);
+  EXPECT_EQ(states[3]["redoCount"], 0);
+
+  const RunResult dump = runProgram({"show", "dump", show.string()});
+  ASSERT_EQ(dump.exitCode, 0) << dump.err;
+  const auto stored = nlohmann::json::parse(dump.out);
+  ASSERT_EQ(int(stored["pictures"].size()), pictures);
+  EXPECT_EQ(stored["pictures"][0]["file"]["path"], picture);
+  EXPECT_EQ(int(stored["pictures"][0]["keys"].size()), keys);
+  const RunResult render = runProgram({"render", show.string(), "-o", (folder / "f%03d.png").string(), "--frames", "0-1"});
+  EXPECT_EQ(render.exitCode, 0) << render.err;
+  EXPECT_TRUE(fs::exists(folder / "f000.png"));
+}
