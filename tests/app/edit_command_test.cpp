@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "app/media/png_file.h"
 #include "app/video_mode.h"
 #include "tests/app/cli_test_support.h"
 
@@ -209,4 +210,27 @@ TEST(EditCommand, APictureLoadedAndKeyedThroughTheEditorIsStoredAndRenders) {
   const RunResult render = runProgram({"render", show.string(), "-o", (folder / "f%03d.png").string(), "--frames", "0-1"});
   EXPECT_EQ(render.exitCode, 0) << render.err;
   EXPECT_TRUE(fs::exists(folder / "f000.png"));
+}
+
+TEST(EditCommand, TheStageShowsTheHostsFramesOfTheInput) {
+  REQUIRE_EDITOR();
+  const fs::path folder = freshFolder("frames");
+  const fs::path shot = folder / "stage.png";
+  const RunResult r = edit(folder / "new.kmv", "layout\nscreenshot " + shot.string() + "\n", {"-i", "#336699"});
+  EXPECT_EQ(r.exitCode, 3) << r.err;
+  const auto lines = readouts(r);
+  ASSERT_EQ(lines.size(), 1u);
+  const auto& frame = lines[0]["frame"];
+  ASSERT_FALSE(frame.is_null());
+  RgbImage image;
+  std::string error;
+  ASSERT_TRUE(readPng(shot.string(), image, error)) << error;
+  // A new show has no pictures: inside the frame the stage shows the host's frame, all of it the colour.
+  int wrong = 0;
+  for (int y = int(frame["top"]) + 4; y < int(frame["bottom"]) - 4; y += 37)
+    for (int x = int(frame["left"]) + 4; x < int(frame["right"]) - 4; x += 41) {
+      const uint8_t* p = image.rgb.data() + (size_t(y) * size_t(image.width) + size_t(x)) * 3;
+      if (p[0] != 0x33 || p[1] != 0x66 || p[2] != 0x99) ++wrong;
+    }
+  EXPECT_EQ(wrong, 0);
 }

@@ -10,6 +10,7 @@
 #include "platform/platform_state.h"
 #include "platform/screen/headless_backend.h"
 #include "platform/screen/screen.h"
+#include "platform/window.h"
 #include "platform/settings_file.h"
 #include "show/show_state.h"
 #include "tests/host/plugin_test_support.h"
@@ -146,4 +147,55 @@ TEST(EditAction, AScriptThatCannotBeParsedRunsNothing) {
   EXPECT_EQ(s.outcome, KM_SCRIPT_FAILED);
   EXPECT_NE(std::string(s.message).find("line 2: 'here' is not a window"), std::string::npos) << s.message;
   EXPECT_EQ(plugin.status().pictureCount, 0) << "the show was not even loaded";
+}
+
+namespace {
+
+std::vector<uint32_t> gOwnMessages, gOtherMessages;
+
+class OwnWindow : public Window {
+ public:
+  int handleMessage(uint32_t message, ws::WParam, ws::LParam) override {
+    if (message >= ws::WM_USER) gOwnMessages.push_back(message);
+    return 1;
+  }
+};
+OwnWindow* gOwn = nullptr;
+ws::LResult ownProcedure(ws::WindowHandle h, uint32_t m, ws::WParam w, ws::LParam l) { return forwardMessage(gOwn, h, m, w, l); }
+ws::LResult otherProcedure(ws::WindowHandle h, uint32_t m, ws::WParam w, ws::LParam l) {
+  if (m >= ws::WM_USER) gOtherMessages.push_back(m);
+  return ws::screen().defWindowProc(h, m, w, l);
+}
+
+}  // namespace
+
+TEST_F(EditRunFinish, TheModalLoopDropsWhatIsNotThePluginsOwnAndEndsOnTheQuitCode) {
+  OwnWindow own;
+  gOwn = &own;
+  ASSERT_TRUE(own.create(0, kWindowOverlapped, ownProcedure));
+  own.show(1);
+  ws::Screen& s = ws::screen();
+  ASSERT_TRUE(s.registerClass(ws::WindowClass{"HostWindow", 0, otherProcedure, 0, ws::IDC_ARROW}));
+  // A host window that wants painting: its paint is dropped, and must not come back for ever.
+  const ws::WindowHandle host = s.createWindow("HostWindow", "host", ws::WS_POPUP, 0, 0, 50, 50, 0);
+  s.showWindow(host, ws::SW_SHOW);
+  s.invalidateRect(host, nullptr);
+  gOwnMessages.clear(), gOtherMessages.clear();
+  s.postMessage(own.handle(), ws::WM_USER + 1, 0, 0);
+  s.postMessage(host, ws::WM_USER + 2, 0, 0);
+  s.postMessage(own.handle(), ws::WM_USER + 3, 0, 0);
+  // The quit comes only once nothing is left to do, so the host window's paint is met first.
+  s.whenIdle([&s] { s.postQuitMessage(5); });
+  EXPECT_EQ(modalLoop(true), 5);
+  EXPECT_FALSE(s.hasInvalid(host));
+  EXPECT_EQ(gOwnMessages, (std::vector<uint32_t>{ws::WM_USER + 1, ws::WM_USER + 3}));
+  EXPECT_TRUE(gOtherMessages.empty());
+  // Without filtering every window gets its messages.
+  s.postMessage(host, ws::WM_USER + 4, 0, 0);
+  s.postQuitMessage(0);
+  EXPECT_EQ(modalLoop(false), 0);
+  EXPECT_EQ(gOtherMessages, (std::vector<uint32_t>{ws::WM_USER + 4}));
+  s.destroyWindow(host);
+  own.destroy();
+  gOwn = nullptr;
 }
