@@ -32,6 +32,18 @@ class ShellTest : public EditorTest {
   }
 
   static ws::Screen& s() { return ws::screen(); }
+
+  // Dispatches what is queued; a quit message stays for the loop that runs the editor.
+  static void pump() {
+    WindowMessage m;
+    while (peekMessage(m)) {
+      if (m.message == ws::WM_QUIT) {
+        postQuitMessage(int(m.wParam));
+        return;
+      }
+      dispatch(m);
+    }
+  }
   // The box or dialog on top.
   static ws::WindowHandle top() { return s().zOrder().empty() ? 0 : s().zOrder().back(); }
 
