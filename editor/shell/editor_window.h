@@ -62,6 +62,8 @@ class EditorWindow : public Window {
   explicit EditorWindow(ws::WindowHandle parentWindow);
   ~EditorWindow() override;
 
+  // 0 only for a close it refused (the show does not fit the host's block): the window procedure then
+  // keeps the window instead of passing the close on to the default processing.
   int handleMessage(uint32_t message, ws::WParam wParam, ws::LParam lParam) override;
   // The textured background and the status strip.
   void paint() override;
