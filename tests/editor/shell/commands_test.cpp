@@ -49,6 +49,17 @@ TEST_F(ShellTest, PixelateBrushSetsItsCodeAndChecksItAlone) {
   EXPECT_FALSE(checked(kCmdPixelateBrush));
 }
 
+TEST_F(ShellTest, ACancelledTintPickerKeepsTheColourButTheBrushChanges) {
+  show->pictureCount = 1;
+  show->slots[0].tintColour = 0x123456;
+  s().whenIdle([] { s().pressKey(ws::VK_ESCAPE); });
+  chooseMenu("Picture", "Tint Brush");
+  EXPECT_EQ(show->slots[0].brushCode, 5000);
+  EXPECT_EQ(show->slots[0].tintColour, 0x123456u);
+  EXPECT_TRUE(checked(kCmdTintBrush));
+  EXPECT_FALSE(checked(kCmdNormalImage));
+}
+
 TEST_F(ShellTest, LockTogglesThePictureAndItsCheckMark) {
   show->pictureCount = 2;
   show->currentPicture = 1;
