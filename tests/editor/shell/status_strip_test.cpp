@@ -30,6 +30,28 @@ TEST_F(StatusStripTest, OnlyTheMarkerOfTheCurrentZoomIsFilled) {
   }
 }
 
+// The read-outs truncate toward zero: a state drawn with fractions looks exactly like its whole part.
+TEST_F(StatusStripTest, ReadOutsTruncateTowardZero) {
+  const int b = clientBottom();
+  auto readOuts = [&](float x, float y, float rotation) {
+    KeyFrame state;
+    state.x = x, state.y = y, state.width = 64, state.height = 48, state.rotation = rotation;
+    editor->drawStatus(state);
+    std::vector<uint32_t> pixels;
+    const ws::Surface& screen = s().compose();
+    for (int py = b - 40; py < b - 8; ++py)
+      for (int px = 10; px < 110; ++px) {
+        const ws::Point p = onEditor(px, py);
+        pixels.push_back(screen.pixel(p.x, p.y) & 0xFFFFFF);
+      }
+    return pixels;
+  };
+  const std::vector<uint32_t> fractions = readOuts(100.9f, 50.2f, -10.7f);
+  EXPECT_EQ(fractions, readOuts(100, 50, -10));
+  EXPECT_NE(fractions, readOuts(101, 50, -10));
+  EXPECT_NE(fractions, readOuts(100, 50, -11));
+}
+
 TEST_F(StatusStripTest, TheOkButtonShowsItsPressedImageWhileHeld) {
   const int b = clientBottom();
   // The "O" of the disc: white when up, grey while pressed.
