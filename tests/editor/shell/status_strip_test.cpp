@@ -2,6 +2,9 @@
 // buttons and the timeline's rows button; and a screenshot of the whole editor.
 #include "tests/editor/shell/shell_test_support.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "editor/timeline/timeline_view.h"
 #include "platform/resource_store.h"
 #include "show/show_state.h"
@@ -140,8 +143,8 @@ TEST_F(StatusStripTest, TheTimelinesRepaintSetsTheEditMenuForTheKeyUnderItsCurso
   EXPECT_FALSE(grayed(kCmdDelete));
 }
 
-// The editor with three pictures loaded through the dialog, for the eye: written next to the test
-// program as shell_editor.png.
+// The editor with two pictures loaded through the dialog, for the eye: written as shell_editor.png
+// into the test's temporary folder, which the output names.
 TEST_F(StatusStripTest, ScreenshotOfTheEditorWithPictures) {
   const struct {
     int number;
@@ -165,7 +168,9 @@ TEST_F(StatusStripTest, ScreenshotOfTheEditorWithPictures) {
   editor->paint();
   pump();
   EXPECT_EQ(show->slots[0].keyCount, 2);
-  EXPECT_TRUE(s().saveScreenshot("shell_editor.png"));
+  const std::string png = (std::filesystem::path(::testing::TempDir()) / "shell_editor.png").string();
+  EXPECT_TRUE(s().saveScreenshot(png));
+  std::printf("screenshot: %s\n", png.c_str());
 }
 
 }  // namespace
