@@ -35,12 +35,14 @@ uint32_t colourOf(const Channels& c, int model) {
 
 int maximumOf(int model) { return model == 0 ? 255 : 240; }
 
+void drawFrame(int x, int y) { bevelFrame(kWhite, ws::rgb(64, 64, 64), {x, y, x + 229, y + 229}, 1); }
+
 void drawPanel(int x, int y, const char* title) {
   fillRect(kLightGrey, {x, y, x + kPanelSize, y + kPanelSize});
   fillRoundRect(kBlack, {x + 4, y + 4, x + 226, y + 24}, 4);
   selectFont(standardFont(12), 0xFFFFFFFFu, -1);
   drawText(kWhite, title ? title : "", x + 115, y + 6, ws::TA_CENTER);
-  bevelFrame(kWhite, ws::rgb(64, 64, 64), {x, y, x + 229, y + 229}, 1);
+  drawFrame(x, y);
 }
 
 // The row of a pointer position: 0 for the title band and above.
@@ -65,7 +67,9 @@ void drawPickerBody(uint32_t colour, int cx, int d, int model) {
     selectFont(standardFont(13), 0xFFFFFFFFu, -1);
     drawText(kBlack, captions[model == 0 ? 0 : 1][i], cx - 8, top, ws::TA_RIGHT);
     selectFont(standardFont(12), 0xFFFFFFFFu, -1);
-    slider(kLightGrey, ws::rgb(96, 96, 96), {cx + 8, top + 3, cx + 78, top + 14}, c.value[i] * 100 / maximum, maximum, false);
+    const ws::Rect bar{cx + 8, top + 3, cx + 78, top + 14};
+    clearSliderNumber(kLightGrey, bar);
+    slider(kLightGrey, ws::rgb(96, 96, 96), bar, c.value[i] * 100 / maximum, maximum, false);
   }
 
   fillRect(ws::ColourRef(colour & 0xFFFFFF), {cx - 40, d + 58, cx - 8, d + 86});
@@ -107,7 +111,12 @@ int pickColour(ws::WindowHandle window, int x, int y, uint32_t& colour, const vo
 
   PanelDrawing drawing(window, 12);
   drawPanel(x, y, title);
-  drawPickerBody(colour, cx, d, model);
+  // The slider numbers reach over the panel's right edge; the frame goes back over them.
+  auto redrawBody = [&] {
+    drawPickerBody(colour, cx, d, model);
+    drawFrame(x, y);
+  };
+  redrawBody();
 
   int dragChannel = -1;
   int result = 0;
@@ -138,7 +147,7 @@ int pickColour(ws::WindowHandle window, int x, int y, uint32_t& colour, const vo
       Channels c = channelsOf(colour, model);
       c.value[dragChannel <= 1 ? 0 : dragChannel - 1] = v;
       colour = colourOf(c, model);
-      drawPickerBody(colour, cx, d, model);
+      redrawBody();
       continue;
     }
     if (!isLeftRelease(m.message)) {
@@ -169,7 +178,7 @@ int pickColour(ws::WindowHandle window, int x, int y, uint32_t& colour, const vo
       const int h = std::min((12 * (p.x - cx) + 1200) / 10, 255);
       colour = hlsToRgb(h, 120, 240);
     }
-    drawPickerBody(colour, cx, d, model);
+    redrawBody();
   }
   fillRect(kLightGrey, {x - 1, y - 1, x + 231, y + 231});
   return result;

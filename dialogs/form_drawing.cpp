@@ -4,6 +4,7 @@
 
 #include "dialogs/form.h"
 #include "dialogs/form_layout.h"
+#include "dialogs/panel_loop.h"
 #include "platform/drawing.h"
 
 namespace {
@@ -38,7 +39,6 @@ void drawForm(int x, int y, int rows, const FormText* labels, const FormText* va
   const FormLayout l = measureForm(x, y, rows, labels, withApply);
   const ws::Rect panel = l.panel();
   fillRect(kLightGrey, panel);
-  bevelFrame(kWhite, ws::rgb(64, 64, 64), {panel.left, panel.top, panel.right - 1, panel.bottom - 1}, 1);
   fillRoundRect(kBlack, l.titleBar(), 4);
   drawText(kWhite, title ? title : "", x + l.e + 8, y + 9, ws::TA_CENTER);
 
@@ -68,10 +68,12 @@ void drawForm(int x, int y, int rows, const FormText* labels, const FormText* va
         if (!group.empty()) drawRadioBracket(col, group, radioRows);
         break;
       }
-      case ControlKind::slider:
-        slider(kLightGrey, ws::rgb(96, 96, 96), {col.left, col.top + 5, col.right - 19, col.bottom}, std::atoi(value.c_str()), 100,
-               false);
+      case ControlKind::slider: {
+        const ws::Rect bar{col.left, col.top + 5, col.right - 19, col.bottom};
+        clearSliderNumber(kLightGrey, bar);
+        slider(kLightGrey, ws::rgb(96, 96, 96), bar, std::atoi(value.c_str()), 100, false);
         break;
+      }
       case ControlKind::colour:
         fillRect(ws::ColourRef(std::strtoll(value.c_str(), nullptr, 10)) & 0xFFFFFF, col);
         frameRect(kBlack, col, 1, ws::PS_SOLID);
@@ -87,4 +89,6 @@ void drawForm(int x, int y, int rows, const FormText* labels, const FormText* va
   drawButton(l.okButton(), "OK");
   drawButton(l.cancelButton(), "Cancel");
   if (withApply) drawButton(l.applyButton(), "Apply");
+  // Last, since the slider numbers reach over the panel's right edge.
+  bevelFrame(kWhite, ws::rgb(64, 64, 64), {panel.left, panel.top, panel.right - 1, panel.bottom - 1}, 1);
 }

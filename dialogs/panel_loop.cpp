@@ -51,3 +51,11 @@ bool releasedOver(ws::WindowHandle window, const WindowMessage& m) {
 void dropMessage(const WindowMessage& m) {
   if (m.message == ws::WM_PAINT) ws::screen().validate(m.window);
 }
+
+void clearSliderNumber(ws::ColourRef background, const ws::Rect& bar) {
+  ws::DrawingContext* dc = drawingContext();
+  if (!dc) return;
+  const int left = bar.right + textWidth("100") + 6;
+  // Room for the widest number a slider writes, with the null pen's lost pixel at right and bottom.
+  fillRect(background, {left, bar.top - 2, left + 6 + textWidth("000") + 3, bar.top - 2 + dc->font().height() + 1});
+}

@@ -43,3 +43,7 @@ bool releasedOver(ws::WindowHandle window, const WindowMessage& m);
 // A message the loop does not handle is taken off and dropped; a paint request is marked done, since
 // the window would otherwise ask again for ever and starve the input behind it.
 void dropMessage(const WindowMessage& m);
+
+// The slider primitive writes its number to the right of what it fills, on a transparent background,
+// so a number drawn before would show through the new one: this clears where the number goes.
+void clearSliderNumber(ws::ColourRef background, const ws::Rect& bar);

@@ -96,6 +96,28 @@ TEST_F(PickerTest, GreyRampEndsAndBeyond) {
   EXPECT_EQ(colour, ws::rgb(255, 255, 255));
 }
 
+TEST_F(PickerTest, SliderNumbersDoNotShowThroughEachOther) {
+  uint32_t colour = ws::rgb(255, 0, 0);
+  const int numberLeft = cx + 78 + widest({"100"}, 12) + 12;
+  const int from = numberLeft + widest({"0"}, 12) + 1, to = numberLeft + widest({"255"}, 12);
+  auto inkInRedNumber = [&] {
+    int ink = 0;
+    for (int px = from; px < to; ++px)
+      for (int py = d + 1; py < d + 14; ++py) ink += pixel(px, py) != kPanelGrey;
+    return ink;
+  };
+  s().whenIdle([&] {
+    EXPECT_GT(inkInRedNumber(), 0) << "255 written";
+    click(cx - 100, d + 120);  // black: the number becomes 0
+  });
+  s().whenIdle([&] {
+    EXPECT_EQ(inkInRedNumber(), 0) << "nothing of 255 left beside the 0";
+    EXPECT_EQ(pixel(x + 229, d + 5), ws::rgb(64, 64, 64)) << "the frame drawn again over the cleared place";
+    s().pressKey(ws::VK_ESCAPE);
+  });
+  EXPECT_EQ(pick(colour), 0);
+}
+
 TEST_F(PickerTest, HueRampClickLeftOfTheRampWraps) {
   uint32_t colour = 0;
   click(cx, d + 138);  // hue (12 * 0 + 1200) / 10 = 120
