@@ -1,6 +1,7 @@
 // The undo ring: 32 entries, each a key record whose last field holds the picture and the undo code.
 // Applying an entry exchanges it with the show, so the same entry serves undo and redo.
 #include <algorithm>
+#include <cstring>
 
 #include "show/show_state.h"
 
@@ -77,9 +78,20 @@ void ShowState::applyUndoEntry(KeyFrame& entry) {
     const KeyFrame kept = slot.keys[code];
     slot.keys[code] = entry;
     slot.keys[code].flags = 0;
+    // A key moved in time (a timeline drag) may sort into another place; the entry follows it, so
+    // that undo and redo keep exchanging the same key and the track stays in time order.
+    const KeyFrame written = slot.keys[code];
+    sortKeys(p);
+    int landed = code;
+    for (int i = 0; i < count; ++i) {
+      if (std::memcmp(&slot.keys[i], &written, sizeof written) == 0) {
+        landed = i;
+        break;
+      }
+    }
     entry = kept;
     entry.tag = uint16_t(p);
-    entry.flags = uint16_t(code);
+    entry.flags = uint16_t(landed);
     modified = 1;
   }
 }

@@ -6,8 +6,10 @@
 #include <cstdint>
 
 #include "platform/window.h"
+#include "show/key_frame.h"
 
 class EditorWindow;
+class ShowState;
 
 // The private message that abandons any drag in the timeline (sent by the stage on every release).
 constexpr uint32_t kCancelDragMessage = 1234532;
@@ -41,5 +43,33 @@ class TimelineView : public Window {
   int displayMode = kCollapsed;
 
  private:
+  // Mouse messages take client positions; the handlers add the scroll positions themselves.
+  void leftDown(int clientX, int clientY);
+  void mouseMoved(int clientX, int clientY);
+  void leftUp(int clientX, int clientY, bool shift);
+  void rightUp(int clientX, int clientY);
+  void setCursorFor(int clientX, int clientY);
+  void dropKey(int key, int picture, int frame);
+
+  // Paint steps, in content coordinates.
+  void paintRuler(const ws::Rect& client, int scrollX, int scrollY);
+  void paintRow(int picture, int rowTop, bool currentRow, bool firstRow);
+
+  // The drag markers are drawn by inversion: drawing one again where it was erases it.
+  void toggleDragMarker(int contentX);
+  void toggleRowMarker(int row);
+  void redrawMarkers();
+
+  int displayedRows() const;
+  int contentX(int clientX) const;
+  int contentY(int clientY) const;
+  ShowState* showState() const;
+
   EditorWindow* owner_ = nullptr;
+  // Where the markers were last drawn (content coordinates), or -1 when they are not shown.
+  int dragMarkerX_ = -1;
+  int rowMarkerRow_ = -1;
+  bool layingOut_ = false;
+  // Key 0 was pressed in the expanded view with more than one picture: the release reorders rows.
+  bool rowDrag_ = false;
 };
