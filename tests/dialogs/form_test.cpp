@@ -287,19 +287,22 @@ TEST_F(FormTest, QuitWhileOpenCancelsAndIsPassedOn) {
 }
 
 TEST_F(FormTest, KeyframeOptionsFormScreenshot) {
-  Form f{{"Horizontal Position", "320"}, {"Vertical Position", "240"}, {"Width", "100"}, {"Rotation", "0"},
-         {"@STransparency", "25"},      {"@SEase Speed", "100"},      {"@REases|Use Default", "1"},
-         {"@RIn & Out", ""},            {"@RIn", ""},                 {"@ROut", ""},
-         {"@RNone", ""},                {"@CNo Curves", "1"}};
+  Form f{{"Horizontal Position", "320"}, {"Vertical Position", "240"}, {"Width", "100"},    {"Rotation", "45"},
+         {"@STransparency", "30"},      {"@REases|Use Default", ""},   {"@RIn & Out", ""},  {"@RIn", "1"},
+         {"@ROut", ""},                 {"@RNone", ""},                {"@SEase Speed", "50"}, {"@CNo Curves", "1"}};
   const int e = widestOf(f);
   s().whenIdle([&] {
-    // The bracket's upper end: a horizontal line left of the first radio row.
-    const int b = y + 52 + 20 * 6;
+    // The bracket: its upper and lower ends left of the first and the last radio row, the gap for
+    // the title between its two pieces.
+    const int b = y + 52 + 20 * 5, m = widest({"Eases"}), g = 4;
     EXPECT_EQ(pixel(columnLeft(e) - 10, b - 8), kBlack);
+    EXPECT_EQ(pixel(columnLeft(e) - 10, b + 20 * g - 8), kBlack);
+    EXPECT_EQ(pixel(columnLeft(e) - m, b + 5), kBlack);
+    EXPECT_EQ(pixel(columnLeft(e) - m, b + 20 * g - 16), kBlack);
     dialogtest::PanelTest::screenshot("form-keyframe-options");
     s().pressKey(ws::VK_ESCAPE);
   });
-  EXPECT_EQ(runForm(handle(), x, y, -f.rows, f.labels, f.values, "Keyframe Options"), kFormCancelled);
+  EXPECT_EQ(runForm(handle(), x, y, f.rows, f.labels, f.values, "Set KeyFrame Options"), kFormCancelled);
 }
 
 class FitTextTest : public dialogtest::PanelTest {};
