@@ -286,6 +286,19 @@ TEST_F(FormTest, QuitWhileOpenCancelsAndIsPassedOn) {
   EXPECT_EQ(runForm(0, x, y, 1, f.labels, f.values, "Options"), kFormCancelled) << "no window";
 }
 
+TEST_F(FormTest, PaintRequestsWhileOpenDoNotHoldUpTheInput) {
+  // A window waiting to be painted is answered by the form without painting over the panel; if it
+  // were left waiting, the form would be handed the same request for ever (this test would hang).
+  Form f{{"@CNo Curves", ""}};
+  s().invalidateRect(handle(), nullptr);
+  s().whenIdle([&] {
+    EXPECT_EQ(pixel(x + 3, y + 30), kPanelGrey);
+    s().pressKey(ws::VK_ESCAPE);
+  });
+  EXPECT_EQ(run(f), kFormCancelled);
+  EXPECT_FALSE(s().hasInvalid(handle()));
+}
+
 TEST_F(FormTest, KeyframeOptionsFormScreenshot) {
   Form f{{"Horizontal Position", "320"}, {"Vertical Position", "240"}, {"Width", "100"},    {"Rotation", "45"},
          {"@STransparency", "30"},      {"@REases|Use Default", ""},   {"@RIn & Out", ""},  {"@RIn", "1"},
@@ -350,6 +363,21 @@ TEST(FormLabels, PrefixesChooseTheControlAndTheCaption) {
   EXPECT_EQ(radioGroupTitle("@REases|Use Default"), "Eases");
   EXPECT_EQ(controlCaption("@RA|B|C"), "B|C") << "only the first bar counts";
   EXPECT_EQ(radioGroupTitle("@RIn"), "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SliderValue, NarrowLabelsGiveAnEndInsteadOfADivisionByZero) {
+  FormLayout l;
+  l.x = 10;
+  l.e = 34;
+  EXPECT_EQ(l.sliderValueAt(10 + 34 + 16), 0);
+  EXPECT_EQ(l.sliderValueAt(10 + 34 + 17), 100);
+  l.e = 20;
+  EXPECT_EQ(l.sliderValueAt(0), 0);
+  EXPECT_EQ(l.sliderValueAt(500), 100);
 }
 
 }  // namespace
