@@ -37,12 +37,12 @@ ShowState& theShow() { return *editorContext().show; }
 
 }  // namespace
 
-int StageView::hitTest(int clientX, int clientY) const {
+int StageView::hitTest(int px, int py) const {
   const ShowState* show = editorContext().show;
   // Without a picture there is nothing to take hold of: a drag would set a key on an unused slot.
   if (!show || currentLocked() || show->pictureCount <= 0) return 0;
-  const PictureGeometry g = currentGeometry();
-  return hitPicture(g, clientX, clientY);
+  const KeyFrame& state = const_cast<StageView*>(this)->currentState();
+  return hitPicture(pictureGeometry(state, zoom, -hScroll(), -vScroll()), px, py);
 }
 
 void StageView::setKey() {

@@ -43,8 +43,9 @@ class StageView : public Window {
   KeyFrame& currentState();
   // The current picture's outline as drawn, in client coordinates.
   PictureGeometry currentGeometry() const;
-  // What a client position hits on the current picture: 8 move, 9 rotate, 10 size, 0 nothing.
-  int hitTest(int clientX, int clientY) const;
+  // What a position relative to the frame's top-left corner (client x - frame left, client y - frame
+  // top) hits on the current picture: 8 move, 9 rotate, 10 size, 0 nothing.
+  int hitTest(int px, int py) const;
 
   float zoom = 1.0f;
   bool showMotionPath = false;
