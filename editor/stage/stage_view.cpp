@@ -1,6 +1,7 @@
 #include "editor/stage/stage_view.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "editor/editor_context.h"
@@ -45,6 +46,31 @@ const char* sliderCaption(int brushCode) {
 // and divide every drag by zero, and one beyond 1000 percent overflows the frame's pixel sizes: both
 // are taken as 100.
 float zoomFromScale(long scale) { return scale > 0 && scale <= 1000 ? float(scale) * 0.01f : 1.0f; }
+
+// Makes a drawing context over part of a window's client area the current one for a scope. Each
+// primitive marks its pixels in a coverage mask as large as the context's clip, so a clip around what
+// is drawn keeps the cost of an outline to its own size rather than the window's.
+class ClippedDrawing {
+ public:
+  ClippedDrawing(ws::WindowHandle window, const ws::Rect& clip) : previous_(drawingContext()) {
+    ws::ScreenWindow* w = ws::screen().window(window);
+    if (!w || !w->surface) return;
+    const ws::Rect bounds = clip.intersect({0, 0, w->surface->width(), w->surface->height()});
+    if (bounds.empty()) return;
+    dc_.emplace(w->surface, bounds);
+    setDrawingContext(&*dc_);
+  }
+  ~ClippedDrawing() {
+    if (dc_) setDrawingContext(previous_);
+  }
+  ClippedDrawing(const ClippedDrawing&) = delete;
+  ClippedDrawing& operator=(const ClippedDrawing&) = delete;
+  bool active() const { return dc_.has_value(); }
+
+ private:
+  std::optional<ws::DrawingContext> dc_;
+  ws::DrawingContext* previous_;
+};
 
 }  // namespace
 
@@ -195,30 +221,42 @@ void StageView::drawMotionPath() {
 
 void StageView::drawOutline(bool inverting) {
   if (!handle_) return;
-  DrawingScope scope(handle_);
-  setOrigin(0, 0);
   const PictureGeometry g = currentGeometry();
   const ws::Point outline[5] = {g.corners[0], g.corners[1], g.corners[2], g.corners[3], g.corners[0]};
   const int arm = crossArm(g);
   const ws::Rect vertical{g.centre.x, g.centre.y - arm, g.centre.x, g.centre.y + arm};
   const ws::Rect horizontal{g.centre.x - arm, g.centre.y, g.centre.x + arm, g.centre.y};
   const ws::Rect circle{g.rotateHandle.x - 4, g.rotateHandle.y - 4, g.rotateHandle.x + 4, g.rotateHandle.y + 4};
+  // Each shape is drawn through a context clipped to the shape's own extent, widened by its pen.
+  ws::Rect outlineExtent;
+  for (const ws::Point& p : outline) outlineExtent = outlineExtent.unite({p.x, p.y, p.x + 1, p.y + 1});
+  auto clipped = [&](const ws::Rect& extent, auto draw) {
+    ClippedDrawing scope(handle_, extent.inset(-3, -3));
+    if (scope.active()) draw();
+  };
+  const ws::Rect verticalExtent = vertical.inset(-1, 0), horizontalExtent = horizontal.inset(0, -1);
   if (inverting) {
-    invertPolyline(5, outline, 2, ws::PS_SOLID);
-    invertLine(vertical, 2, ws::PS_SOLID);
-    invertLine(horizontal, 2, ws::PS_SOLID);
-    invertEllipse(circle, 1, ws::PS_SOLID);
+    clipped(outlineExtent, [&] { invertPolyline(5, outline, 2, ws::PS_SOLID); });
+    clipped(verticalExtent, [&] { invertLine(vertical, 2, ws::PS_SOLID); });
+    clipped(horizontalExtent, [&] { invertLine(horizontal, 2, ws::PS_SOLID); });
+    clipped(circle, [&] { invertEllipse(circle, 1, ws::PS_SOLID); });
     return;
   }
   // A wide yellow stroke under a thin black one shows on light and dark pictures alike.
-  frameEllipse(kYellow, circle, 3, ws::PS_SOLID);
-  frameEllipse(kBlack, circle, 1, ws::PS_SOLID);
-  polyline(kYellow, 3, 5, outline, ws::PS_SOLID);
-  polyline(kBlack, 1, 5, outline, ws::PS_SOLID);
-  line(kYellow, vertical, 3, ws::PS_SOLID);
-  line(kYellow, horizontal, 3, ws::PS_SOLID);
-  line(kBlack, vertical, 1, ws::PS_SOLID);
-  line(kBlack, horizontal, 1, ws::PS_SOLID);
+  clipped(circle, [&] {
+    frameEllipse(kYellow, circle, 3, ws::PS_SOLID);
+    frameEllipse(kBlack, circle, 1, ws::PS_SOLID);
+  });
+  clipped(outlineExtent, [&] {
+    polyline(kYellow, 3, 5, outline, ws::PS_SOLID);
+    polyline(kBlack, 1, 5, outline, ws::PS_SOLID);
+  });
+  clipped(verticalExtent.unite(horizontalExtent), [&] {
+    line(kYellow, vertical, 3, ws::PS_SOLID);
+    line(kYellow, horizontal, 3, ws::PS_SOLID);
+    line(kBlack, vertical, 1, ws::PS_SOLID);
+    line(kBlack, horizontal, 1, ws::PS_SOLID);
+  });
 }
 
 void StageView::placeTransportBar(int x, int y, int amount) {
