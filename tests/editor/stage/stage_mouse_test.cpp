@@ -1,4 +1,6 @@
 // The current picture worked with the mouse and the keys, as a user does it.
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "editor/timeline/timeline_view.h"
@@ -242,7 +244,9 @@ TEST_F(StageMouseTest, DraggingShowsOnlyTheInvertedOutlineUntilTheRelease) {
   const ws::Point oldCentre = fromCentre(-50, 20), newEdge = fromCentre(80 + 120, 60 + 10);
   EXPECT_EQ(pixel(oldCentre.x, oldCentre.y) & 0xFF, 40u);  // slot 0's blue
   const uint32_t inverted = pixel(newEdge.x, newEdge.y);
-  EXPECT_TRUE(ws::screen().saveScreenshot(std::string(::testing::TempDir()) + "stage-screenshots/stage_drag.png"));
+  const std::string dir = std::string(::testing::TempDir()) + "stage-screenshots";
+  std::filesystem::create_directories(dir);
+  EXPECT_TRUE(ws::screen().saveScreenshot(dir + "/stage_drag.png"));
   release(to.x, to.y);
   EXPECT_NE(pixel(newEdge.x, newEdge.y), inverted);
   EXPECT_EQ(pixel(fromCentre(80, 60).x + 10, fromCentre(80, 60).y + 10) & 0xFF, 40u);
