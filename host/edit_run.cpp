@@ -105,8 +105,19 @@ int32_t editRun(PluginContext& context, const ActionRecord& record) {
   EditorContext& editor = context.editor;
   HostFrameInput frames(&record);
   editor.frameInput = &frames;
-  ws::Screen& screen = ws::screen();
-  if (player) player->install(screen);
+  // However the run ends, the screen must not keep asking a player that is gone, nor the stage a
+  // record that lives only for this call.
+  struct RunScope {
+    EditorContext& editor;
+    bool scripted;
+    ~RunScope() {
+      if (scripted) ws::screen().setInputDriver(nullptr);
+      editor.editor = nullptr;
+      editor.frameInput = nullptr;
+      editor.viewsChanged();
+    }
+  } scope{editor, player.has_value()};
+  if (player) player->install(ws::screen());
 
   int quitCode = kQuitDiscard;
   {
@@ -114,12 +125,6 @@ int32_t editRun(PluginContext& context, const ActionRecord& record) {
     window->paint();
     quitCode = modalLoop(true);
   }
-  editor.editor = nullptr;
-  editor.frameInput = nullptr;
-  editor.viewsChanged();
-  if (player) {
-    screen.setInputDriver(nullptr);
-    recordScriptOutcome(context.script, *player, quitCode);
-  }
+  if (player) recordScriptOutcome(context.script, *player, quitCode);
   return finishEditRun(context, block, quitCode);
 }
