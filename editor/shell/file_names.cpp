@@ -12,11 +12,6 @@ std::string bareName(const std::string& path) {
   return name;
 }
 
-std::string folderPart(const std::string& path) {
-  const size_t sep = lastSeparator(path);
-  return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
-}
-
 std::string pictureFilter(bool jpegAvailable) {
   std::string f = "All Graphics Files|*.bmp;*.tga;*.tif;*.psd";
   if (jpegAvailable) f += ";*.jpg";

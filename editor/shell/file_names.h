@@ -4,10 +4,10 @@
 // picture dialogs. Folder separators are "\", ":" and "/", so that shows saved on Windows read alike.
 #include <string>
 
+#include "platform/file_spec.h"  // folderPart
+
 // The part behind the last separator, cut at its first ".".
 std::string bareName(const std::string& path);
-// The path up to and including its last separator; empty when it has none.
-std::string folderPart(const std::string& path);
 // The open dialog's filter for pictures; the JPEG entries only when JPEG files can be read.
 std::string pictureFilter(bool jpegAvailable);
 
