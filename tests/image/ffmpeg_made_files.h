@@ -41,12 +41,15 @@ inline int loadFile(const std::string& path, ImageBuffer& into) {
   return into.loadBySignature(file);
 }
 
-enum class Source { opaque, alpha, grey };
+// The ...Runs kinds repeat each colour over four pixels of a line, so that run-length encoders have
+// runs to make (they write plain files when runs would not be shorter).
+enum class Source { opaque, alpha, grey, opaqueRuns, alphaRuns, greyRuns };
 
 inline Rgba sourceColour(int x, int y, Source kind) {
-  Rgba c = colourAt(x, y);
-  if (kind != Source::alpha) c.a = 255;
-  if (kind == Source::grey) c.g = c.b = c.r;
+  const bool runs = kind == Source::opaqueRuns || kind == Source::alphaRuns || kind == Source::greyRuns;
+  Rgba c = colourAt(runs ? x / 4 : x, y);
+  if (kind != Source::alpha && kind != Source::alphaRuns) c.a = 255;
+  if (kind == Source::grey || kind == Source::greyRuns) c.g = c.b = c.r;
   return c;
 }
 
