@@ -61,7 +61,9 @@ bool isUtf8(const uint8_t* s, size_t size) {
   return true;
 }
 
-Json fileToJson(const FileSpec& file) {
+}  // namespace
+
+Json fileSpecToJson(const FileSpec& file) {
   Json j;
   const auto* path = reinterpret_cast<const uint8_t*>(file.path);
   const size_t length = strnlen(file.path, sizeof file.path);
@@ -81,6 +83,8 @@ Json fileToJson(const FileSpec& file) {
   j["folderId"] = file.folderId;
   return j;
 }
+
+namespace {
 
 Json keyToJson(const KeyFrame& k) {
   Json j;
@@ -256,11 +260,11 @@ Json storedShowToJson(const StoredShow& show) {
   Json j;
   j["bigEndian"] = show.bigEndian;
   j["changeStamp"] = show.changeStamp;
-  j["background"] = fileToJson(show.background);
+  j["background"] = fileSpecToJson(show.background);
   j["videoColours"] = show.videoColours;
   j["alphaBlur"] = show.alphaBlur;
   if (show.hasSoundTrack) {
-    Json sound = fileToJson(show.soundTrack);
+    Json sound = fileSpecToJson(show.soundTrack);
     if (show.soundTrackWord != 0) sound["reserved"] = show.soundTrackWord;
     j["soundTrack"] = sound;
   } else {
@@ -269,7 +273,7 @@ Json storedShowToJson(const StoredShow& show) {
   j["pictures"] = Json::array();
   for (const StoredPicture& p : show.pictures) {
     Json pj;
-    pj["file"] = fileToJson(p.file);
+    pj["file"] = fileSpecToJson(p.file);
     pj["brushCode"] = p.brushCode;
     pj["tintColour"] = p.tintColour;
     pj["locked"] = p.lock;
