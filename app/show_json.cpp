@@ -109,6 +109,15 @@ struct JsonReader {
     return false;
   }
 
+  // A misspelt field would otherwise be ignored and its value silently take the default.
+  bool onlyKnown(const Json& object, const std::string& where, std::initializer_list<const char*> names) {
+    for (const auto& item : object.items()) {
+      const bool known = std::any_of(names.begin(), names.end(), [&](const char* n) { return item.key() == n; });
+      if (!known) return fail(where + "." + item.key(), "unknown field");
+    }
+    return true;
+  }
+
   template <typename T>
   bool integer(const Json& parent, const char* name, const std::string& where, T& out, bool required = true) {
     const auto it = parent.find(name);
@@ -170,6 +179,9 @@ struct JsonReader {
     if (it == parent.end()) return fail(where, std::string("missing \"") + name + "\"");
     const std::string at = where + "." + name;
     if (!it->is_object()) return fail(at, "expected an object with path, volume and folderId");
+    if (std::string(name) == "soundTrack" ? !onlyKnown(*it, at, {"path", "pathBytes", "volume", "folderId", "reserved"})
+                                          : !onlyKnown(*it, at, {"path", "pathBytes", "volume", "folderId"}))
+      return false;
     out = FileSpec{};
     if (!integer(*it, "volume", at, out.volume, false) || !integer(*it, "folderId", at, out.folderId, false))
       return false;
@@ -191,6 +203,9 @@ struct JsonReader {
 
   bool key(const Json& j, const std::string& at, KeyFrame& k) {
     if (!j.is_object()) return fail(at, "expected an object");
+    if (!onlyKnown(j, at, {"time", "x", "y", "width", "height", "rotation", "easeCode", "amount", "reserved1",
+                           "reserved5", "reserved6", "reserved9", "reserved11", "tag", "flags"}))
+      return false;
     return integer(j, "time", at, k.time) && floating(j, "x", at, k.x) && floating(j, "y", at, k.y) &&
            floating(j, "width", at, k.width) && floating(j, "height", at, k.height) &&
            floating(j, "rotation", at, k.rotation) && floating(j, "easeCode", at, k.easeCode) &&
@@ -202,6 +217,7 @@ struct JsonReader {
 
   bool picture(const Json& j, const std::string& at, StoredPicture& p) {
     if (!j.is_object()) return fail(at, "expected an object");
+    if (!onlyKnown(j, at, {"file", "brushCode", "tintColour", "locked", "reserved", "padding", "keys"})) return false;
     if (!file(j, "file", at, p.file) || !integer(j, "brushCode", at, p.brushCode, false) ||
         !integer(j, "tintColour", at, p.tintColour, false) || !integer(j, "locked", at, p.lock, false) ||
         !padding(j, "padding", at, p.padding))
@@ -300,6 +316,9 @@ bool storedShowFromJson(const Json& j, StoredShow& show, std::string& error) {
     return ok;
   };
   if (!j.is_object()) return done(in.fail(root, "expected an object"));
+  if (!in.onlyKnown(j, root, {"bigEndian", "changeStamp", "background", "videoColours", "alphaBlur", "soundTrack",
+                              "pictures", "headerPadding", "unusedData", "trailer", "extraBytes"}))
+    return done(false);
   if (const auto it = j.find("bigEndian"); it != j.end()) {
     if (!it->is_boolean()) return done(in.fail(root + ".bigEndian", "expected true or false"));
     show.bigEndian = it->get<bool>();
