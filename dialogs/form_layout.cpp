@@ -75,11 +75,6 @@ FormLayout measureForm(int x, int y, int rows, const FormText* labels, bool with
   return l;
 }
 
-std::string folderPart(const std::string& path) {
-  const size_t cut = path.find_last_of("/\\:");
-  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
 std::string fitText(const char* text, int width) {
   std::string s = text ? text : "";
   if (textWidth(s.c_str()) <= width) return s;

@@ -50,6 +50,3 @@ struct FormLayout {
 // Measures the labels in the current font.
 FormLayout measureForm(int x, int y, int rows, const FormText* labels, bool withApply);
 
-// The folder part of a path: everything up to and including its last separator ("/", "\" or ":");
-// empty when it has none.
-std::string folderPart(const std::string& path);

@@ -4,8 +4,7 @@
 // picture dialogs. Folder separators are "\", ":" and "/", so that shows saved on Windows read alike.
 #include <string>
 
-// folderPart: the path up to and including its last separator, as the forms keep it.
-#include "dialogs/form_layout.h"
+#include "platform/file_spec.h"  // folderPart
 
 // The part behind the last separator, cut at its first ".".
 std::string bareName(const std::string& path);

@@ -103,20 +103,21 @@ TEST_F(PlaybackTest, FramesAreDroppedWhenDrawingIsSlowerThanTheRate) {
 }
 
 TEST_F(PlaybackTest, AClickOnTheTimelineWhilePlayingContinuesFromTheClickedTime) {
+  // The timeline takes its scale from the show's length: 30 frames give 5 frames per 60 pixels.
+  show->showLength = 30;
   TimelineView timeline(nullptr);
-  plainLive = &timeline;
-  openWindow(timeline, 0, 560, 640, 660);
-  context.timeline = &timeline;
+  ASSERT_EQ(context.timeline, &timeline);
   pump();
   input.frames.clear();
-  show->showLength = 30;
   show->currentTime = 5;
   clickButton(stage->playForwardButton);
-  clickScreen(timeline, 200, 40);
+  // Without an editor window both views lie at (0, 0, 640, 480)'s bottom, and the pressed stage has
+  // come to the front: the user's click goes to the timeline showing there.
+  ws::screen().bringToFront(timeline.handle());
+  clickScreen(timeline, 200, 10);  // on the ruler, inside the small client area
   const int clicked = timeline.frameAtClientX(200);
   pump();
-  context.timeline = nullptr;
-  plainLive = nullptr;
+  ASSERT_LE(clicked, 30);
   // The click's move and press are passed over at the first two frames, its release at the third.
   ASSERT_GE(input.frames.size(), 4u);
   EXPECT_EQ(prefix(input.frames, 3), (std::vector<int>{5, 6, 7}));
