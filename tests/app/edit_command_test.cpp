@@ -118,7 +118,7 @@ TEST(EditCommand, AShowThatCannotBeHandedOverIsRefused) {
   std::ofstream(folder / "text.kmv") << "not a show at all";
   r = edit(folder / "text.kmv", "state\n");
   EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.err.find("is not a Kestrelmove show"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("not a stored show"), std::string::npos) << r.err;
   r = edit(movingShowFile(), "state\n", {"--screen", "12x8"});
   EXPECT_EQ(r.exitCode, 2);
 }
