@@ -25,7 +25,9 @@ KeyFrame* EditorViews::workingStates() {
 }
 
 void EditorViews::redrawStage() {
-  if (StageView* stage = editorContext().stage) stage->redrawStage(true);
+  // A new time moves the outline, the timecode and the read-outs, and an outline may reach beyond the
+  // frame into the surround: the whole stage is painted, so nothing of the previous time stays.
+  if (StageView* stage = editorContext().stage) stage->paint();
 }
 
 void EditorViews::redrawTimeline() {

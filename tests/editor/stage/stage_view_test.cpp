@@ -191,3 +191,41 @@ TEST_F(StageTest, ScrollingMovesTheViewAndRedrawsIt) {
   EXPECT_EQ(pixel(100, 300), below);
   EXPECT_NE(pixel(100, 300), before);
 }
+
+namespace {
+
+class NewTimeStageTest : public HalfStageTest {
+ protected:
+  // The pure-yellow pixels of the outline's colour in a band of the stage's client area.
+  int yellowPixels(int left, int right) {
+    const ws::Surface& shown = ws::screen().compose();
+    const ws::Point origin = screenPoint(0, 0);
+    int n = 0;
+    for (int y = 0; y < 480; ++y)
+      for (int x = left; x < right; ++x)
+        if ((shown.pixel(origin.x + x, origin.y + y) & 0xFFFFFF) == 0xFFFF00) ++n;
+    return n;
+  }
+};
+
+}  // namespace
+
+TEST_F(NewTimeStageTest, ANewTimeLeavesNoOutlineOfThePreviousOneInTheSurround) {
+  // At time 0 the picture's centre lies left of the stage, so half its outline is drawn over the grey
+  // surround; at time 30 it is back inside the frame.
+  addPicture(40, 40, -60, 240, 160, 160);
+  PictureSlot& slot = show->slots[0];
+  slot.keys[1] = slot.keys[0];
+  slot.keys[1].x = 320;
+  slot.keys[1].time = 30;
+  slot.keyCount = 2;
+  show->showAt(0, true);
+  pump();
+  const int left = stage->frameRect.left - stage->scrollPosition(ws::SB_HORZ);
+  ASSERT_GT(left, 20);
+  ASSERT_GT(yellowPixels(0, left), 0) << "the outline reaches the surround";
+  show->showAt(30, true);
+  pump();
+  EXPECT_EQ(yellowPixels(0, left), 0);
+  EXPECT_EQ(stage->workingStates()[0].x, 320.0f);
+}
