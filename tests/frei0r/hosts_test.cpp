@@ -80,6 +80,10 @@ TEST_P(HostsTest, FfmpegFramesEqualKestrelmoveRender) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "");
   expectSameFrames("ffmpeg", rawFrames(out / "frame%03d.png"));
+  // One frame stays beside the test program, to be looked at.
+  std::error_code ec;
+  fs::copy_file(out / "frame006.png", fs::current_path() / (std::string("ffmpeg-") + c.name + "-frame006.png"),
+                fs::copy_options::overwrite_existing, ec);
 }
 
 TEST_P(HostsTest, MeltFramesEqualKestrelmoveRender) {
