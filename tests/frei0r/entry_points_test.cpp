@@ -1,0 +1,206 @@
+// The filter through its frei0r entry points, loaded with dlopen as hosts load it: what it tells a
+// host, its parameters, frames without a usable show, and instances on several threads.
+#include <unistd.h>
+
+#include <cstring>
+#include <thread>
+
+#include "tests/frei0r/frei0r_test_support.h"
+
+namespace frei0rtest {
+namespace {
+
+constexpr unsigned kWidth = 320, kHeight = 240;
+
+// Standard error written while `work` runs.
+template <typename Work>
+std::string standardErrorOf(Work work) {
+  const fs::path file = scratchFolder() / "captured-stderr.txt";
+  std::fflush(stderr);
+  const int saved = dup(2);
+  const int into = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  dup2(into, 2);
+  close(into);
+  work();
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  return readText(file);
+}
+
+size_t countOf(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(Frei0rFilter, DescribesItselfAsAnRgbaFilterWithItsFiveParameters) {
+  LoadedFilter filter;
+  ASSERT_TRUE(filter.handle);
+  f0r_plugin_info_t info{};
+  filter.pluginInfo(&info);
+  EXPECT_STREQ(info.name, "kestrelmove");
+  EXPECT_EQ(info.plugin_type, F0R_PLUGIN_TYPE_FILTER);
+  EXPECT_EQ(info.color_model, F0R_COLOR_MODEL_RGBA8888);
+  EXPECT_EQ(info.frei0r_version, FREI0R_MAJOR_VERSION);
+  ASSERT_EQ(info.num_params, 5);
+  const char* names[] = {"show", "rate", "aspect", "fields", "time unit"};
+  const int types[] = {F0R_PARAM_STRING, F0R_PARAM_DOUBLE, F0R_PARAM_STRING, F0R_PARAM_STRING, F0R_PARAM_STRING};
+  for (int i = 0; i < 5; ++i) {
+    f0r_param_info_t p{};
+    filter.paramInfo(&p, i);
+    EXPECT_STREQ(p.name, names[i]);
+    EXPECT_EQ(p.type, types[i]) << names[i];
+    EXPECT_TRUE(p.explanation && *p.explanation) << names[i];
+  }
+}
+
+TEST(Frei0rFilter, ParametersStartAtTheirDefaultsAndKeepOnlyValidValues) {
+  LoadedFilter filter;
+  ASSERT_TRUE(filter.handle);
+  f0r_instance_t instance = filter.construct(kWidth, kHeight);
+  ASSERT_TRUE(instance);
+  auto text = [&](int index) {
+    char* value = nullptr;
+    filter.getParam(instance, &value, index);
+    return std::string(value ? value : "(null)");
+  };
+  auto number = [&](int index) {
+    double value = -1;
+    filter.getParam(instance, &value, index);
+    return value;
+  };
+  EXPECT_EQ(text(0), "");
+  EXPECT_DOUBLE_EQ(number(1), 29.97);
+  EXPECT_EQ(text(2), "auto");
+  EXPECT_EQ(text(3), "progressive");
+  EXPECT_EQ(text(4), "seconds");
+
+  const std::string err = standardErrorOf([&] {
+    filter.setDouble(instance, 1, 25);
+    filter.setText(instance, 2, "16:9");
+    filter.setText(instance, 3, "bottom");
+    filter.setText(instance, 4, "milliseconds");
+    filter.setDouble(instance, 1, -3);  // refused
+    filter.setText(instance, 2, "wide");  // refused
+  });
+  EXPECT_DOUBLE_EQ(number(1), 25);
+  EXPECT_EQ(text(2), "16:9");
+  EXPECT_EQ(text(3), "bottom");
+  EXPECT_EQ(text(4), "milliseconds");
+  EXPECT_NE(err.find("aspect 'wide' is not one of 4:3, 16:9, auto"), std::string::npos) << err;
+  EXPECT_NE(err.find("rate"), std::string::npos) << err;
+
+  // The filter keeps its own copy of a string: the host's buffer may change or go.
+  std::string path = "/nowhere/a.kmv";
+  standardErrorOf([&] { filter.setText(instance, 0, path); });
+  path.assign(path.size(), 'x');
+  EXPECT_EQ(text(0), "/nowhere/a.kmv");
+  filter.destruct(instance);
+}
+
+// A frame passes through unchanged, every byte, when the show is missing or damaged; the problem is
+// said once, not once per frame.
+TEST(Frei0rFilter, MissingOrDamagedShowLeavesFramesUnchangedAndSaysSoOnce) {
+  LoadedFilter filter;
+  ASSERT_TRUE(filter.handle);
+  const fs::path folder = freshFolder("bad-shows");
+  const fs::path damaged = folder / "damaged.kmv";
+  std::ofstream(damaged, std::ios::binary) << "not a show at all, just some text";
+  const fs::path cut = folder / "cut.kmv";
+  {
+    const fs::path good = writeEveryBrushShow(folder);
+    const std::string bytes = readText(good);
+    std::ofstream(cut, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size() / 2));
+  }
+  const std::vector<uint32_t> in = patternFrame(kWidth, kHeight, 3);
+  for (const fs::path& show : {folder / "missing.kmv", damaged, cut}) {
+    f0r_instance_t instance = filter.construct(kWidth, kHeight);
+    ASSERT_TRUE(instance);
+    std::vector<uint32_t> out(in.size(), 0);
+    const std::string err = standardErrorOf([&] {
+      for (int frame = 0; frame < 5; ++frame) {
+        // MLT sets every parameter again before each frame.
+        filter.setText(instance, 0, show.string());
+        std::fill(out.begin(), out.end(), 0);
+        filter.update(instance, frame / 25.0, in.data(), out.data());
+        EXPECT_EQ(out, in) << show << " frame " << frame;
+      }
+    });
+    EXPECT_EQ(countOf(err, show.string()), 1u) << err;
+    EXPECT_NE(err.find("frames pass through unchanged"), std::string::npos) << err;
+    filter.destruct(instance);
+  }
+}
+
+TEST(Frei0rFilter, MissingPicturesAreNamedAndTheShowStillRenders) {
+  LoadedFilter filter;
+  ASSERT_TRUE(filter.handle);
+  const fs::path folder = freshFolder("missing-picture");
+  const fs::path show = writeEveryBrushShow(folder);
+  fs::remove(folder / "gradient.tga");
+  f0r_instance_t instance = filter.construct(kWidth, kHeight);
+  const std::vector<uint32_t> in = patternFrame(kWidth, kHeight, 1);
+  std::vector<uint32_t> out(in.size(), 0);
+  const std::string err = standardErrorOf([&] {
+    filter.setText(instance, 0, show.string());
+    filter.update(instance, 0.2, in.data(), out.data());
+  });
+  EXPECT_NE(err.find("2 pictures cannot be found: 'gradient.tga', 'gradient.tga'"), std::string::npos) << err;
+  EXPECT_NE(out, in);
+  filter.destruct(instance);
+}
+
+// Renders frames 0..count-1 of the show with one instance.
+std::vector<std::vector<uint32_t>> renderFrames(LoadedFilter& filter, const fs::path& show, int count) {
+  std::vector<std::vector<uint32_t>> frames;
+  f0r_instance_t instance = filter.construct(kWidth, kHeight);
+  filter.setText(instance, 0, show.string());
+  filter.setDouble(instance, 1, 25);
+  for (int f = 0; f < count; ++f) {
+    const std::vector<uint32_t> in = patternFrame(kWidth, kHeight, f);
+    std::vector<uint32_t> out(in.size(), 0);
+    filter.update(instance, f / 25.0, in.data(), out.data());
+    frames.push_back(out);
+  }
+  filter.destruct(instance);
+  return frames;
+}
+
+TEST(Frei0rFilter, FourInstancesOnFourThreadsGiveTheFramesOfOne) {
+  LoadedFilter filter;
+  ASSERT_TRUE(filter.handle);
+  const fs::path show = writeEveryBrushShow(freshFolder("threads"));
+  constexpr int kCount = 12;
+  const auto alone = renderFrames(filter, show, kCount);
+  for (int f = 0; f < kCount; ++f) ASSERT_NE(alone[size_t(f)], patternFrame(kWidth, kHeight, f)) << f;
+
+  std::vector<std::vector<std::vector<uint32_t>>> results(4);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { results[size_t(t)] = renderFrames(filter, show, kCount); });
+  for (std::thread& t : threads) t.join();
+  for (int t = 0; t < 4; ++t)
+    for (int f = 0; f < kCount; ++f) EXPECT_EQ(results[size_t(t)][size_t(f)], alone[size_t(f)]) << "thread " << t << " frame " << f;
+}
+
+TEST(Frei0rFilter, StageFollowsTheAspectParameter) {
+  LoadedFilter filter;
+  ASSERT_TRUE(filter.handle);
+  const fs::path show = writeEveryBrushShow(freshFolder("aspect"));
+  const std::vector<uint32_t> in = patternFrame(kWidth, kHeight, 0);
+  auto frameWith = [&](const char* aspect) {
+    f0r_instance_t instance = filter.construct(kWidth, kHeight);
+    filter.setText(instance, 0, show.string());
+    filter.setText(instance, 2, aspect);
+    std::vector<uint32_t> out(in.size(), 0);
+    filter.update(instance, 0.2, in.data(), out.data());
+    filter.destruct(instance);
+    return out;
+  };
+  // 320 x 240 is 4:3: "auto" is the 4:3 stage; the 16:9 stage squeezes the show sideways.
+  EXPECT_EQ(frameWith("auto"), frameWith("4:3"));
+  EXPECT_NE(frameWith("16:9"), frameWith("4:3"));
+}
+
+}  // namespace
+}  // namespace frei0rtest
