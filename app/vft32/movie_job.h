@@ -30,9 +30,28 @@ typedef struct MovieJob {
   MovieSourceProc source;
   MovieProgressProc progress; /* may be null */
   void* user;
+  /* The movie's details; zero, null or empty strings keep the usual choices. */
+  int32_t rateNumerator; /* the exact rate; 0: the rate code's */
+  int32_t rateDenominator;
+  const char* audioPath; /* whose audio streams the movie carries; null: none */
+  double audioStart;     /* seconds into that file's timeline where the first frame lies */
+  const char* videoCodec;
+  const char* preset;
+  const char* pixelFormat;
+  int32_t crf; /* -1: the encoder's usual */
+  int32_t overwrite;
+  int32_t sampleAspectNum; /* the input's pictures, carried into the movie; -1 or 0 unknown */
+  int32_t sampleAspectDen;
+  int32_t fieldOrder;
+  int32_t colourSpace;
+  int32_t colourPrimaries;
+  int32_t colourTransfer;
+  int32_t colourRange;
+  const char* sourcePixelFormat;
   /* Filled by MakeFilm. */
   int32_t framesWritten;
-  char message[512]; /* why the movie failed */
+  char message[512];       /* why the movie failed */
+  char leftAfterStop[512]; /* after a failure: what is left of the output */
 } MovieJob;
 
 #ifdef __cplusplus
