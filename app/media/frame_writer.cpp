@@ -24,9 +24,10 @@ bool isMoviePath(const std::string& path) {
 
 namespace {
 
+// A folder under an output's name is no output to replace; writing there fails with its own message.
 bool exists(const std::string& path) {
   struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
+  return ::lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 // Refuses to replace what is already there unless the user said so.
