@@ -97,6 +97,15 @@ bool choosePixelFormat(const AVCodec* codec, const OutputSettings& s, AVPixelFor
   return true;
 }
 
+// The user's choices, for a message about an encoder that refused them.
+std::string settingsNamed(const EncoderChoice& choice) {
+  std::string named;
+  if (!choice.preset.empty()) named += "preset '" + choice.preset + "'";
+  if (choice.crf >= 0) named += (named.empty() ? "" : ", ") + std::string("crf ") + std::to_string(choice.crf);
+  if (!choice.pixelFormat.empty()) named += (named.empty() ? "" : ", ") + choice.pixelFormat;
+  return named.empty() ? "" : " with " + named;
+}
+
 bool known(int value, int unspecified) { return value >= 0 && value != unspecified; }
 
 class MovieWriter : public FrameWriter {
@@ -108,8 +117,8 @@ class MovieWriter : public FrameWriter {
   bool open(const OutputSettings& s, std::string& error) {
     settings_ = s;
     temporary_ = temporaryNameFor(s.path);
-    // The encoder's statistics are noise on a command line; its errors still show.
-    av_log_set_level(AV_LOG_ERROR);
+    // The encoder's statistics are noise on a command line, and its errors come back as our one line.
+    av_log_set_level(AV_LOG_FATAL);
     if (s.width % 2 || s.height % 2) {
       error = "movie sizes must be even (asked for " + std::to_string(s.width) + "x" + std::to_string(s.height) + ")";
       return false;
@@ -166,7 +175,7 @@ class MovieWriter : public FrameWriter {
     if (!applyQuality(codec, s.encoder, error)) return false;
     if (container_->oformat->flags & AVFMT_GLOBALHEADER) encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if ((rc = avcodec_open2(encoder_, codec, nullptr)) < 0) {
-      error = std::string("cannot open the ") + codec->name + " encoder: " + avError(rc);
+      error = std::string("cannot open the ") + codec->name + " encoder" + settingsNamed(s.encoder) + ": " + avError(rc);
       return false;
     }
     avcodec_parameters_from_context(stream_->codecpar, encoder_);
@@ -301,7 +310,13 @@ class MovieWriter : public FrameWriter {
     const bool h26x = codec->id == AV_CODEC_ID_H264 || codec->id == AV_CODEC_ID_HEVC;
     const std::string preset = !choice.preset.empty() ? choice.preset : h26x ? "fast" : "";
     const int crf = choice.crf >= 0 ? choice.crf : h26x ? 18 : -1;
-    if (!preset.empty() && av_opt_set(encoder_->priv_data, "preset", preset.c_str(), 0) < 0) {
+    // x264 and x265 check their presets only when opened, and then print their own complaint.
+    static const char* const kX26xPresets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+                                                "medium",    "slow",      "slower",   "veryslow", "placebo"};
+    const bool knownPreset = !h26x || std::find_if(std::begin(kX26xPresets), std::end(kX26xPresets), [&](const char* p) {
+                                        return preset == p;
+                                      }) != std::end(kX26xPresets);
+    if (!preset.empty() && (!knownPreset || av_opt_set(encoder_->priv_data, "preset", preset.c_str(), 0) < 0)) {
       error = std::string("the ") + codec->name + " encoder has no preset '" + preset + "'";
       return false;
     }
