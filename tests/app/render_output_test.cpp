@@ -204,3 +204,25 @@ TEST(RenderOutputs, ThePicturesDescriptionAndTheEncoderChoicesReachTheMovie) {
   EXPECT_TRUE(oneLine(r)) << r.err;
   EXPECT_TRUE(fs::is_empty(bad));
 }
+
+TEST(RenderChunksScript, TwoLocalJobSlotsGiveTheFramesOfOneWholeRender) {
+  if (std::system("command -v parallel >/dev/null") != 0) GTEST_SKIP() << "GNU Parallel is not installed";
+  const fs::path folder = freshFolder("render-chunks");
+  const fs::path in = makeMovie(folder / "in.mp4", "25", 2, "48x36", "libx264", "aac");
+  const std::string show = movingShowFile().string();
+  const fs::path whole = folder / "whole.mkv", joined = folder / "joined.mkv";
+  ASSERT_EQ(render({show, "-i", in.string(), "--frames", "0-44", "-c:v", "ffv1", "-o", whole.string()}).exitCode, 0);
+  const fs::path script = fs::path(KM_TEST_DATA_DIR).parent_path().parent_path() / "scripts" / "render-chunks";
+  const std::string command = "KESTRELMOVE=" + std::string(KM_PROGRAM_PATH) + " " + quoted(script) + " " + show +
+                              " -o " + quoted(joined) + " --frames 0-44 --chunk 10 --jobs 2 -- -i " + quoted(in) +
+                              " -c:v ffv1 2>" + quoted(folder / "log.txt");
+  ASSERT_EQ(std::system(command.c_str()), 0) << readText(folder / "log.txt");
+  const std::string log = readText(folder / "log.txt");
+  EXPECT_NE(log.find("chunk 40-44\tframe=44 done=5 total=5 fps="), std::string::npos) << log;
+  EXPECT_EQ(frameChecksums("-i " + quoted(joined)), frameChecksums("-i " + quoted(whole)));
+  EXPECT_EQ(decodedFrames(joined), 45);
+  EXPECT_NEAR(probeSeconds(joined, "a:0") > 0 ? probeSeconds(joined, "a:0") : 1.8, 1.8, 0.1);
+  // The chunks' folder is gone; the joined movie is not replaced without -y.
+  EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"in.mp4", "joined.mkv", "log.txt", "whole.mkv"}));
+  EXPECT_NE(std::system(command.c_str()), 0);
+}
