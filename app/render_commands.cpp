@@ -122,6 +122,10 @@ void runDemo(const std::string& folder, int threads) {
   job.firstFrame = 0;
   job.lastFrame = kDemoFrames - 1;
   job.threads = threads;
+  job.output.threads = threads;
+  // The demo's folder is its own: a second run renders it again.
+  job.output.overwrite = true;
+  job.stageAspect = stageAspectFor(kWidth, kHeight, 0, 1);
   ContactSheet sheet(kWidth / 4, kHeight / 4, 5);
   job.onFrame = [&](int frame, const HostFrame& out) {
     if (frame % 30 == 0) sheet.add(out);

@@ -200,6 +200,8 @@ bool prepareRender(const RenderOptions& options, RenderJob& job, std::string& er
     return false;
   }
   job.threads = options.threads;
+  job.output.threads = options.threads;
+  job.source->setDecodeThreads(options.threads);
   return chooseMovieDetails(options, job, error) && checkOutput(job.output, error);
 }
 

@@ -48,6 +48,8 @@ struct OutputSettings {
   bool overwrite = false;
   int firstFrame = 0;
   int lastFrame = -1;
+  // Threads the encoder may use beside the renderers (the run's --threads).
+  int threads = 1;
 };
 
 class FrameWriter {

@@ -36,6 +36,7 @@ class MovieSource : public VideoSource {
       return false;
     }
     decoder_ = avcodec_alloc_context3(codec);
+    if (decoder_) decoder_->thread_count = 1;
     if (!decoder_ || avcodec_parameters_to_context(decoder_, container_->streams[stream_]->codecpar) < 0 ||
         (rc = avcodec_open2(decoder_, codec, nullptr)) < 0) {
       error = "cannot decode input '" + path + "'";
@@ -72,6 +73,18 @@ class MovieSource : public VideoSource {
   }
   PictureDescription picture() const override { return picture_; }
   bool hasAudio() const override { return hasAudio_; }
+  void setDecodeThreads(int threads) override {
+    if (threads == decodeThreads_ || !decoder_) return;
+    decodeThreads_ = threads;
+    // A decoder takes its thread count when opened, so it is opened again with the new one.
+    const AVCodec* codec = decoder_->codec;
+    avcodec_free_context(&decoder_);
+    decoder_ = avcodec_alloc_context3(codec);
+    if (!decoder_) return;
+    avcodec_parameters_to_context(decoder_, container_->streams[stream_]->codecpar);
+    decoder_->thread_count = threads;
+    avcodec_open2(decoder_, codec, nullptr);
+  }
   int frameCount() const override { return count_; }
   int naturalWidth() const override { return decoder_ ? decoder_->width : 0; }
   int naturalHeight() const override { return decoder_ ? decoder_->height : 0; }
@@ -215,6 +228,7 @@ class MovieSource : public VideoSource {
   AVRational rate_{0, 1};
   PictureDescription picture_;
   bool hasAudio_ = false;
+  int decodeThreads_ = 1;
   int stream_ = -1;
   int count_ = -1;
   int current_ = -1;  // index of the frame in frame_

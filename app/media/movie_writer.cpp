@@ -173,6 +173,9 @@ class MovieWriter : public FrameWriter {
       encoder_->field_order = AV_FIELD_PROGRESSIVE;
     }
     if (!applyQuality(codec, s.encoder, error)) return false;
+    // The encoder is the one stage that cannot be split by frames, so with several threads it gets them
+    // too; one thread keeps everything on one core.
+    encoder_->thread_count = std::max(1, s.threads);
     if (container_->oformat->flags & AVFMT_GLOBALHEADER) encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if ((rc = avcodec_open2(encoder_, codec, nullptr)) < 0) {
       error = std::string("cannot open the ") + codec->name + " encoder" + settingsNamed(s.encoder) + ": " + avError(rc);

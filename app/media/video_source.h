@@ -28,6 +28,8 @@ class VideoSource {
   virtual PictureDescription picture() const { return {}; }
   // Whether the source holds sound that an output movie can carry.
   virtual bool hasAudio() const { return false; }
+  // Threads a movie's decoder may use; set before the first frame.
+  virtual void setDecodeThreads(int threads) { (void)threads; }
 };
 
 // Whether FFmpeg's probing takes the file for a movie, whatever its name says: pictures (which FFmpeg
