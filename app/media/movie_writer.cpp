@@ -222,7 +222,7 @@ class MovieWriter : public FrameWriter {
     }
     const AVPixelFormat source = in.bytesPerPixel() == 4 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
     scaler_ = sws_getCachedContext(scaler_, in.width(), in.height(), source, in.width(), in.height(),
-                                   encoder_->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+                                   encoder_->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
     if (!scaler_) {
       error_ = "cannot convert frames for the movie";
       return false;
