@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/command_guard.h"
 #include "app/commands.h"
 #include "app/contact_sheet.h"
 #include "app/demo_show.h"
@@ -65,6 +66,8 @@ void addJobOptions(CLI::App& command, RenderOptions& o) {
                      "Host frames FIRST-LAST, inclusive (default: the input movie's frames, else the show's length)");
   command.add_flag("--fields", o.fields, "Interlaced output: each frame woven from two rendered fields, top field first");
   addMovieOptions(command, o);
+  command.add_flag("--allow-missing", o.allowMissing,
+                   "Render pictures that cannot be loaded as the placeholder picture instead of failing");
 }
 
 void printSummary(const RenderSummary& s, const std::string& output) {
@@ -148,14 +151,14 @@ void addRenderCommands(CLI::App& app) {
   render->add_option("--threads", renderOptions.threads, "Frames rendered at once, each by its own copy of the plug-in")
       ->check(CLI::Range(1, 64))
       ->capture_default_str();
-  render->callback([] { runJobCommand(renderOptions, false); });
+  render->callback(guarded([] { runJobCommand(renderOptions, false); }));
 
   CLI::App* movie = app.add_subcommand("movie", "The same job through the plug-in's movie making and the movie library");
   addJobOptions(*movie, movieOptions);
-  movie->callback([] { runJobCommand(movieOptions, true); });
+  movie->callback(guarded([] { runJobCommand(movieOptions, true); }));
 
   CLI::App* info = app.add_subcommand("info", "Show the plug-in's identity, its PiPL and where the libraries are");
-  info->callback([] { runInfo(); });
+  info->callback(guarded([] { runInfo(); }));
 
   static std::string demoFolder = "demo-output";
   static int demoThreads = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
@@ -163,5 +166,5 @@ void addRenderCommands(CLI::App& app) {
   demo->add_option("-o,--output", demoFolder, "Folder for the demo's pictures, show, movie and contact sheet")
       ->capture_default_str();
   demo->add_option("--threads", demoThreads, "Frames rendered at once")->check(CLI::Range(1, 64))->capture_default_str();
-  demo->callback([] { runDemo(demoFolder, demoThreads); });
+  demo->callback(guarded([] { runDemo(demoFolder, demoThreads); }));
 }

@@ -14,8 +14,10 @@
 #include "app/media/render_call.h"
 #include "app/plugin_library.h"
 #include "app/progress_meter.h"
+#include "app/show_pictures.h"
 #include "app/show_sound_track.h"
 #include "app/vft32/movie_job.h"
+#include "image/image_buffer.h"
 
 namespace {
 
@@ -159,8 +161,29 @@ bool chooseMovieDetails(const RenderOptions& options, RenderJob& job, std::strin
 
 }  // namespace
 
+bool checkShowPictures(const RenderOptions& options, RenderJob& job, std::string& error) {
+  const std::vector<PictureProblem> problems = resolveShowPictures(job.block, options.show);
+  if (problems.empty()) return true;
+  if (!options.allowMissing) {
+    error = describePictureProblems(options.show, problems) + "; --allow-missing renders the placeholder picture instead";
+    return false;
+  }
+  // The plug-in's loader decides what stands in: the placeholder picture, or nothing while its
+  // picture messages ("ShowPicError") are on.
+  std::fprintf(stderr, "kestrelmove: warning: %s; rendering without them\n",
+               describePictureProblems(options.show, problems).c_str());
+  return true;
+}
+
+bool checkOutputSize(int width, int height, std::string& error) {
+  if (width <= ImageBuffer::kMaxSide && height <= ImageBuffer::kMaxSide) return true;
+  error = "size " + std::to_string(width) + "x" + std::to_string(height) + " is larger than the " +
+          std::to_string(ImageBuffer::kMaxSide) + " pixels each way that a frame can have";
+  return false;
+}
+
 bool prepareRender(const RenderOptions& options, RenderJob& job, std::string& error) {
-  if (!readShowBlock(options.show, job.block, error)) return false;
+  if (!readShowBlock(options.show, job.block, error) || !checkShowPictures(options, job, error)) return false;
   if (options.input.empty()) job.source = makeColourSource(16, 16, 0, 0, 0);
   else if (!(job.source = openVideoSource(options.input, error))) return false;
 
@@ -170,6 +193,7 @@ bool prepareRender(const RenderOptions& options, RenderJob& job, std::string& er
       error = "size '" + options.size + "' is not of the form WIDTHxHEIGHT";
       return false;
     }
+    if (!checkOutputSize(width, height, error)) return false;
   } else if (job.source->atOutputSize() && job.source->naturalWidth() > 0) {
     width = job.source->naturalWidth();
     height = job.source->naturalHeight();

@@ -24,6 +24,7 @@ struct RenderOptions {
   EncoderChoice encoder;
   bool overwrite = false;
   bool progressLines = false;
+  bool allowMissing = false;  // pictures that cannot be loaded render as the placeholder picture
 };
 
 struct RenderJob {
@@ -47,6 +48,12 @@ struct RenderSummary {
 // Turns the options into a job: reads the show and the input, works out size and frames, checks the
 // output. False with a one-line reason for bad input.
 bool prepareRender(const RenderOptions& options, RenderJob& job, std::string& error);
+
+// Finds the show's pictures (show folder, current folder, alternate folder) and loads each once. False
+// naming every picture that cannot be loaded, unless options.allowMissing, which only warns.
+bool checkShowPictures(const RenderOptions& options, RenderJob& job, std::string& error);
+// False when the output frame would be larger than any image the plug-in can hold.
+bool checkOutputSize(int width, int height, std::string& error);
 
 // Parses "WxH", "A-B" or "N", and the rate; false when the text is not of that form.
 bool parseSize(const std::string& text, int& width, int& height);

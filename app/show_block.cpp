@@ -42,9 +42,9 @@ bool readShowBlock(const std::string& path, ShowBlock& block, std::string& error
     error = "show '" + path + "' is larger than the 64000-byte parameter block";
     return false;
   }
-  const bool magic = n >= 8 && ((bytes[0] == 0x34 && bytes[1] == 0x12) || (bytes[0] == 0x12 && bytes[1] == 0x34));
-  if (!magic) {
-    error = "'" + path + "' is not a Kestrelmove show";
+  // A show cut short would render with pictures silently missing; every command refuses it alike.
+  if (!parseStoredShow(bytes.data(), n, block.show, error)) {
+    error = path + ": " + error;
     return false;
   }
   block.bytes.assign(KM_PARAMETER_BLOCK_SIZE, 0);

@@ -5,14 +5,17 @@
 #include <vector>
 
 #include "host/host_records.h"
+#include "show/stored_show.h"
 
 struct ShowBlock {
   std::vector<uint8_t> bytes = std::vector<uint8_t>(KM_PARAMETER_BLOCK_SIZE, 0);
   uint8_t* data() { return bytes.data(); }
+  // The show as readShowBlock parsed it (the pictures' files and where their records start).
+  StoredShow show;
 };
 
 // Reads a show file into the block. Returns false with a one-line reason when the file cannot be read,
-// is no stored show, or does not fit the block.
+// does not parse as a complete stored show (the same test as "show dump"), or does not fit the block.
 bool readShowBlock(const std::string& path, ShowBlock& block, std::string& error);
 
 // The show's length in frames as the last store recorded it (in the first key of the first picture),

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 
+#include "app/command_guard.h"
 #include "app/commands.h"
 #include "app/show_json.h"
 #include "show/interpolation.h"
@@ -128,7 +129,10 @@ void runState(const std::string& path, int frame, bool halfFrame) {
     const KeyFrame state = trackStateAt(int(p.keys.size()), p.keys.data(), frame, halfFrame);
     Json pj;
     pj["index"] = i;
-    pj["file"] = p.file.pathText();
+    // A path that is not UTF-8 is shown readable, its exact bytes beside it, as "show dump" does.
+    const Json file = fileSpecToJson(p.file);
+    pj["file"] = file["path"];
+    if (file.contains("pathBytes")) pj["pathBytes"] = file["pathBytes"];
     addStateToJson(state, pj);
     json["pictures"].push_back(pj);
   }
@@ -144,14 +148,14 @@ void addShowCommands(CLI::App& app) {
   auto dumpPath = std::make_shared<std::string>();
   CLI::App* dump = show->add_subcommand("dump", "Print a stored show as JSON, keeping every stored byte");
   dump->add_option("show", *dumpPath, "The show file (.kmv)")->required();
-  dump->callback([dumpPath] { runDump(*dumpPath); });
+  dump->callback(guarded([dumpPath] { runDump(*dumpPath); }));
 
   auto buildInput = std::make_shared<std::string>();
   auto buildOutput = std::make_shared<std::string>();
   CLI::App* build = show->add_subcommand("build", "Write a stored show from JSON as 'show dump' prints it");
   build->add_option("json", *buildInput, "The show as JSON")->required();
   build->add_option("-o,--output", *buildOutput, "The show file to write (.kmv)")->required();
-  build->callback([buildInput, buildOutput] { runBuild(*buildInput, *buildOutput); });
+  build->callback(guarded([buildInput, buildOutput] { runBuild(*buildInput, *buildOutput); }));
 
   auto statePath = std::make_shared<std::string>();
   auto frame = std::make_shared<int>(0);
@@ -160,5 +164,5 @@ void addShowCommands(CLI::App& app) {
   state->add_option("show", *statePath, "The show file (.kmv)")->required();
   state->add_option("--frame", *frame, "The frame number")->required();
   state->add_flag("--half-frame", *halfFrame, "Half a frame later (the second field of interlaced video)");
-  state->callback([statePath, frame, halfFrame] { runState(*statePath, *frame, *halfFrame); });
+  state->callback(guarded([statePath, frame, halfFrame] { runState(*statePath, *frame, *halfFrame); }));
 }

@@ -61,7 +61,9 @@ bool isUtf8(const uint8_t* s, size_t size) {
   return true;
 }
 
-Json fileToJson(const FileSpec& file) {
+}  // namespace
+
+Json fileSpecToJson(const FileSpec& file) {
   Json j;
   const auto* path = reinterpret_cast<const uint8_t*>(file.path);
   const size_t length = strnlen(file.path, sizeof file.path);
@@ -81,6 +83,8 @@ Json fileToJson(const FileSpec& file) {
   j["folderId"] = file.folderId;
   return j;
 }
+
+namespace {
 
 Json keyToJson(const KeyFrame& k) {
   Json j;
@@ -103,6 +107,15 @@ struct JsonReader {
   bool fail(const std::string& where, const std::string& problem) {
     if (error.empty()) error = where + ": " + problem;
     return false;
+  }
+
+  // A misspelt field would otherwise be ignored and its value silently take the default.
+  bool onlyKnown(const Json& object, const std::string& where, std::initializer_list<const char*> names) {
+    for (const auto& item : object.items()) {
+      const bool known = std::any_of(names.begin(), names.end(), [&](const char* n) { return item.key() == n; });
+      if (!known) return fail(where + "." + item.key(), "unknown field");
+    }
+    return true;
   }
 
   template <typename T>
@@ -166,6 +179,9 @@ struct JsonReader {
     if (it == parent.end()) return fail(where, std::string("missing \"") + name + "\"");
     const std::string at = where + "." + name;
     if (!it->is_object()) return fail(at, "expected an object with path, volume and folderId");
+    if (std::string(name) == "soundTrack" ? !onlyKnown(*it, at, {"path", "pathBytes", "volume", "folderId", "reserved"})
+                                          : !onlyKnown(*it, at, {"path", "pathBytes", "volume", "folderId"}))
+      return false;
     out = FileSpec{};
     if (!integer(*it, "volume", at, out.volume, false) || !integer(*it, "folderId", at, out.folderId, false))
       return false;
@@ -187,6 +203,9 @@ struct JsonReader {
 
   bool key(const Json& j, const std::string& at, KeyFrame& k) {
     if (!j.is_object()) return fail(at, "expected an object");
+    if (!onlyKnown(j, at, {"time", "x", "y", "width", "height", "rotation", "easeCode", "amount", "reserved1",
+                           "reserved5", "reserved6", "reserved9", "reserved11", "tag", "flags"}))
+      return false;
     return integer(j, "time", at, k.time) && floating(j, "x", at, k.x) && floating(j, "y", at, k.y) &&
            floating(j, "width", at, k.width) && floating(j, "height", at, k.height) &&
            floating(j, "rotation", at, k.rotation) && floating(j, "easeCode", at, k.easeCode) &&
@@ -198,6 +217,7 @@ struct JsonReader {
 
   bool picture(const Json& j, const std::string& at, StoredPicture& p) {
     if (!j.is_object()) return fail(at, "expected an object");
+    if (!onlyKnown(j, at, {"file", "brushCode", "tintColour", "locked", "reserved", "padding", "keys"})) return false;
     if (!file(j, "file", at, p.file) || !integer(j, "brushCode", at, p.brushCode, false) ||
         !integer(j, "tintColour", at, p.tintColour, false) || !integer(j, "locked", at, p.lock, false) ||
         !padding(j, "padding", at, p.padding))
@@ -256,11 +276,11 @@ Json storedShowToJson(const StoredShow& show) {
   Json j;
   j["bigEndian"] = show.bigEndian;
   j["changeStamp"] = show.changeStamp;
-  j["background"] = fileToJson(show.background);
+  j["background"] = fileSpecToJson(show.background);
   j["videoColours"] = show.videoColours;
   j["alphaBlur"] = show.alphaBlur;
   if (show.hasSoundTrack) {
-    Json sound = fileToJson(show.soundTrack);
+    Json sound = fileSpecToJson(show.soundTrack);
     if (show.soundTrackWord != 0) sound["reserved"] = show.soundTrackWord;
     j["soundTrack"] = sound;
   } else {
@@ -269,7 +289,7 @@ Json storedShowToJson(const StoredShow& show) {
   j["pictures"] = Json::array();
   for (const StoredPicture& p : show.pictures) {
     Json pj;
-    pj["file"] = fileToJson(p.file);
+    pj["file"] = fileSpecToJson(p.file);
     pj["brushCode"] = p.brushCode;
     pj["tintColour"] = p.tintColour;
     pj["locked"] = p.lock;
@@ -296,6 +316,9 @@ bool storedShowFromJson(const Json& j, StoredShow& show, std::string& error) {
     return ok;
   };
   if (!j.is_object()) return done(in.fail(root, "expected an object"));
+  if (!in.onlyKnown(j, root, {"bigEndian", "changeStamp", "background", "videoColours", "alphaBlur", "soundTrack",
+                              "pictures", "headerPadding", "unusedData", "trailer", "extraBytes"}))
+    return done(false);
   if (const auto it = j.find("bigEndian"); it != j.end()) {
     if (!it->is_boolean()) return done(in.fail(root + ".bigEndian", "expected true or false"));
     show.bigEndian = it->get<bool>();

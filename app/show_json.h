@@ -18,6 +18,10 @@ Json storedShowToJson(const StoredShow& show);
 // false with a one-line description naming the offending part.
 bool storedShowFromJson(const Json& json, StoredShow& show, std::string& error);
 
+// A FileSpec: its path as text (characters that are not UTF-8 as "?", with the exact bytes as hex in
+// "pathBytes"), volume and folder id.
+Json fileSpecToJson(const FileSpec& file);
+
 // Adds a picture's state at a time to a JSON object (the fields a state carries).
 void addStateToJson(const KeyFrame& state, Json& into);
 

@@ -29,6 +29,7 @@ std::string joinFolder(std::string folder, const std::string& name) {
 ImageFormat formatBySignature(const uint8_t* first, long count, const char* path) {
   uint8_t b[14] = {};
   if (first && count > 0) std::memcpy(b, first, size_t(count < 14 ? count : 14));
+  if (hasPngSignature(b, count < 14 ? count : 14)) return ImageFormat::png;
   if (std::memcmp(b, "8BPS", 4) == 0 || std::memcmp(b, "SPB8", 4) == 0) return ImageFormat::photoshop;
   if ((b[0] == 'I' && b[1] == 'I') || (b[0] == 'M' && b[1] == 'M')) return ImageFormat::tiff;
   if ((b[0] == 'B' && b[1] == 'M') || (b[0] == 'M' && b[1] == 'B')) return ImageFormat::bmp;
@@ -44,6 +45,7 @@ const char* formatName(ImageFormat format) {
     case ImageFormat::bmp: return "BMP";
     case ImageFormat::jpeg: return "JPEG";
     case ImageFormat::targa: return "Targa";
+    case ImageFormat::png: return "PNG";
   }
   return "unknown";
 }
@@ -59,17 +61,39 @@ ReaderMessage readerMessage(int result) {
   }
 }
 
+namespace {
+
+int readAs(ImageFormat format, ImageBuffer& buffer, OpenFile& file) {
+  switch (format) {
+    case ImageFormat::photoshop: return readPhotoshop(buffer, file);
+    case ImageFormat::tiff: return readTiff(buffer, file);
+    case ImageFormat::bmp: return readBmp(buffer, file);
+    case ImageFormat::jpeg: return readJpeg(buffer, file);
+    case ImageFormat::targa: return readTarga(buffer, file);
+    case ImageFormat::png: return readPng(buffer, file);
+  }
+  return kReadFormatError;
+}
+
+// Which refusals the fallback decoders may answer: encodings a reader knows it does not take, and
+// files that fell through to the Targa reader without being Targa files. JPEG keeps its own library's
+// verdict, so that the availability test still tells what loads.
+bool fallbackMayTry(ImageFormat format, int result) {
+  if (format == ImageFormat::jpeg || format == ImageFormat::png) return false;
+  return result == kReadUnsupported || (format == ImageFormat::targa && result == kReadFormatError);
+}
+
+}  // namespace
+
 int ImageBuffer::loadBySignature(OpenFile& file) {
   uint8_t first[14] = {};
   const long count = file.seek(0) ? file.read(first, sizeof first) : -1;
-  switch (formatBySignature(first, count, file.spec().path)) {
-    case ImageFormat::photoshop: return readPhotoshop(*this, file);
-    case ImageFormat::tiff: return readTiff(*this, file);
-    case ImageFormat::bmp: return readBmp(*this, file);
-    case ImageFormat::jpeg: return readJpeg(*this, file);
-    case ImageFormat::targa: return readTarga(*this, file);
-  }
-  return kReadFormatError;
+  const ImageFormat format = formatBySignature(first, count, file.spec().path);
+  const int result = readAs(format, *this, file);
+  if (!fallbackMayTry(format, result)) return result;
+  const int decoded = readWithFfmpeg(*this, file, result == kReadUnsupported ? &format : nullptr);
+  // When no decoder takes the file either, the user sees what the system's own reader said.
+  return decoded == kReadOk || decoded == kReadTooLarge ? decoded : result;
 }
 
 int ImageBuffer::loadWithMessages(const FileSpec& file, const FileSpec* alternateFolder, bool showErrors) {

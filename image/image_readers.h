@@ -22,12 +22,20 @@ int readTiff(ImageBuffer& buffer, OpenFile& file);
 int readBmp(ImageBuffer& buffer, OpenFile& file);
 int readTarga(ImageBuffer& buffer, OpenFile& file);
 int readJpeg(ImageBuffer& buffer, OpenFile& file);
+// PNG through libpng, any colour type and depth, always into 32 bits.
+int readPng(ImageBuffer& buffer, OpenFile& file);
+bool hasPngSignature(const uint8_t* first, long count);
 
 // The reader that loadBySignature picks for the first 14 bytes of a file (fewer when the file is
 // shorter) and its path.
-enum class ImageFormat { photoshop, tiff, bmp, jpeg, targa };
+enum class ImageFormat { photoshop, tiff, bmp, jpeg, targa, png };
 ImageFormat formatBySignature(const uint8_t* first, long count, const char* path);
 const char* formatName(ImageFormat format);
+
+// The fallback behind the system's own readers: FFmpeg's image decoders, into 32 bits. recognisedAs is
+// the format the signature dispatch took the file for when that format's reader refused its encoding
+// (null when no reader knows the file); without one the content alone must tell the format.
+int readWithFfmpeg(ImageBuffer& buffer, OpenFile& file, const ImageFormat* recognisedAs);
 
 // The text a failed read shows, and whether its code is appended ("  [ code ]").
 struct ReaderMessage {

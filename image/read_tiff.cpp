@@ -11,10 +11,12 @@ constexpr long kBlock = 4096;
 enum TiffTag : uint32_t {
   kTagWidth = 256,
   kTagHeight = 257,
+  kTagBitsPerSample = 258,
   kTagCompression = 259,
   kTagStripOffsets = 273,
   kTagSamplesPerPixel = 277,
   kTagRowsPerStrip = 278,
+  kTagPlanarConfiguration = 284,
 };
 enum TiffType : uint32_t { kTypeShort = 3, kTypeLong = 4 };
 
@@ -88,6 +90,22 @@ int readTiff(ImageBuffer& buffer, OpenFile& file) {
         stripShorts = type == kTypeShort;
         stripsInline = fits;
         std::memcpy(stripBytes, e + 8, 4);
+        break;
+      case kTagBitsPerSample: {
+        // Lines of other sample sizes, read as 8-bit samples, come out as stripes; such files are
+        // left to decoders that take them. All samples of a pixel have one size in practice, so
+        // the first one tells.
+        uint32_t first = value;
+        if (!fits) {
+          uint8_t at[2];
+          first = file.seek(long(value)) && file.read(at, 2) == 2 ? readNumber(at, 2, bigEndian) : 0;
+        }
+        if (first != 8) return kReadUnsupported;
+        break;
+      }
+      case kTagPlanarConfiguration:
+        // Each sample in a plane of its own cannot be read as interleaved lines.
+        if (value != 1) return kReadUnsupported;
         break;
       case kTagSamplesPerPixel: samples = value; break;
       case kTagRowsPerStrip: rowsPerStrip = value; break;

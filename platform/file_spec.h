@@ -23,3 +23,10 @@ struct FileSpec {
 };
 #pragma pack(pop)
 static_assert(sizeof(FileSpec) == 262, "FileSpec is stored as 262 bytes");
+
+// The folder part of a path: everything up to and including its last separator ("/", "\\" or ":",
+// so that paths written on Windows read alike); empty when it has none.
+inline std::string folderPart(const std::string& path) {
+  const size_t cut = path.find_last_of("/\\:");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}

@@ -3,10 +3,14 @@
 // lower left edge. It creates the stage and the timeline views and is where every menu command and
 // every keyboard shortcut of the editor is carried out, whichever view has the focus.
 #include <cstdint>
+#include <memory>
 
 #include "editor/shell/bitmap_button.h"
 #include "platform/window.h"
 #include "show/key_frame.h"
+
+class StageView;
+class TimelineView;
 
 // Command ids of the menus.
 enum EditorCommand : int {
@@ -58,6 +62,8 @@ class EditorWindow : public Window {
   explicit EditorWindow(ws::WindowHandle parentWindow);
   ~EditorWindow() override;
 
+  // 0 only for a close it refused (the show does not fit the host's block): the window procedure then
+  // keeps the window instead of passing the close on to the default processing.
   int handleMessage(uint32_t message, ws::WParam wParam, ws::LParam lParam) override;
   // The textured background and the status strip.
   void paint() override;
@@ -75,4 +81,44 @@ class EditorWindow : public Window {
   BitmapButton pictureUpButton;
   BitmapButton pictureDownButton;
   BitmapButton timelineRowsButton;
+
+  // The title prefix every show title starts with.
+  static constexpr const char* kProductTitle = "Marrowlane Kestrelmove";
+
+ private:
+  void buildMenus();
+  // Posts the apply code, or refuses (false) when the show cannot be handed back whole.
+  bool closeProtocol();
+  void command(int id);
+  void keyboard(uint32_t message, int code);
+  void relayoutViews();
+  void refreshAt(int time);
+  void nextKeyframe();
+  void fieldPreviewStep();
+  void stepTime(int delta);
+  void toggleOption(int id);
+  void setBrush(int id, int picture);
+  void setAspect(bool wide);
+  void zoomStep(bool in);
+  void scaleTimeline(bool enlarge);
+  void copyKey(int picture);
+  void deleteSelectedKey(int picture, bool cut);
+  void pasteKey(int picture);
+  void repaintViews();
+
+  // File commands.
+  void newShow();
+  void loadShowCommand();
+  void saveShowCommand();
+  void quickSave();
+  void loadPictureCommand(bool change);
+  void deletePictureCommand();
+  // False when the user cancelled the question (the command then ends).
+  bool askToSave();
+  // The show into a file, under a temporary name renamed into place; a failure is reported by name
+  // and leaves the modified flag as it was.
+  bool writeShowFile(const char* path);
+
+  std::unique_ptr<StageView> stage_;
+  std::unique_ptr<TimelineView> timeline_;
 };

@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "editor/shell/bitmap_button.h"
+#include "editor/stage/stage_geometry.h"
+#include "platform/messages.h"
 #include "platform/window.h"
 #include "show/key_frame.h"
 
@@ -37,6 +39,14 @@ class StageView : public Window {
   KeyFrame* workingStates() { return workingStates_; }
   EditorWindow* stageOwner() const { return owner_; }
 
+  // The current picture's working state (slot 0's while the show has no pictures).
+  KeyFrame& currentState();
+  // The current picture's outline as drawn, in client coordinates.
+  PictureGeometry currentGeometry() const;
+  // What a position relative to the frame's top-left corner (client x - frame left, client y - frame
+  // top) hits on the current picture: 8 move, 9 rotate, 10 size, 0 nothing.
+  int hitTest(int px, int py) const;
+
   float zoom = 1.0f;
   bool showMotionPath = false;
   bool showTvSafe = false;
@@ -55,6 +65,35 @@ class StageView : public Window {
   int playEndTime = 0;
 
  private:
+  // Mouse and keys (stage_mouse.cpp).
+  void leftButtonDown(int x, int y, bool shift);
+  void leftButtonUp(int x, int y);
+  void mouseMoved(int x, int y, bool shift);
+  void dragStep(int px, int py, bool shift);
+  void leftDoubleClick(int x, int y);
+  void rightButtonUp(int x, int y);
+  void key(uint32_t message, ws::WParam wParam, ws::LParam lParam);
+  void shiftClickSelect(int px, int py);
+  // The first key of the current picture within 8 pixels of a client position on both axes, or -1.
+  int keyNear(int clientX, int clientY) const;
+  // setKeyNow for the current picture; nothing while the show has no picture to hold the key.
+  void setKey();
+  // The current picture's outline and handles: the normal style in yellow and black, or inverted.
+  void drawOutline(bool inverting);
+  // Playback (stage_playback.cpp).
+  void playbackTick();
+  void playbackLoop();
+  // What one message taken off the queue does to playback.
+  void playbackMessage(const WindowMessage& m);
+  void setTransportStates();
+
+  // Drawing (stage_view.cpp).
+  void drawMotionPath();
+  bool currentLocked() const;
+  int hScroll() const;
+  int vScroll() const;
+
   EditorWindow* owner_ = nullptr;
   KeyFrame workingStates_[32] = {};
+  bool layingOut_ = false;
 };

@@ -5,7 +5,7 @@
 
 #include "editor/editor_context.h"
 #include "editor/shell/editor_window.h"
-#include "editor/timeline/ruler_timecode.h"
+#include "editor/stage/timecode.h"
 #include "editor/timeline/timeline_geometry.h"
 #include "editor/timeline/timeline_view.h"
 #include "platform/drawing.h"
@@ -83,7 +83,7 @@ void TimelineView::paintRuler(const ws::Rect& client, int scrollX, int scrollY) 
     // Pairs outside the visible part would be drawn over nothing.
     if (x + 121 < scrollX || x > right) continue;
     fillPair(x);
-    const std::string text = rulerTimecodeText(int(label), rate);
+    const std::string text = timecodeText(int(label), true, rate);
     drawText(kWhite, text.c_str(), x + 60 + 30, collapsed ? bottom - 12 : 3, ws::TA_CENTER);
   }
   fillPair(x);

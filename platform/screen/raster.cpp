@@ -97,13 +97,23 @@ void maskWideLine(Mask& m, int x1, int y1, int x2, int y2, int width) {
   const double vx = x2 - x1, vy = y2 - y1, len2 = vx * vx + vy * vy;
   // A small tolerance keeps the band symmetric where pixel centres fall exactly on its edge.
   const double limit = r * r - 0.25 + 1e-9;
-  for (int y = std::max(t, m.clip().top); y <= b && y < m.clip().bottom; ++y)
-    for (int x = std::max(l, m.clip().left); x <= rr && x < m.clip().right; ++x) {
+  const double len = std::sqrt(len2);
+  for (int y = std::max(t, m.clip().top); y <= b && y < m.clip().bottom; ++y) {
+    // A pixel of the band lies within r of the infinite line too, which bounds its x on this row:
+    // |x - xOnLine(y)| <= r * len / |vy|. Only pixels that cannot be in the band are passed over.
+    int from = std::max(l, m.clip().left), to = std::min(rr, m.clip().right - 1);
+    if (std::abs(vy) * 64 >= len) {
+      const double onLine = x1 + (y - y1) * vx / vy, reach = r * len / std::abs(vy);
+      from = std::max(from, int(std::floor(onLine - reach)) - 1);
+      to = std::min(to, int(std::ceil(onLine + reach)) + 1);
+    }
+    for (int x = from; x <= to; ++x) {
       double u = len2 > 0 ? ((x - x1) * vx + (y - y1) * vy) / len2 : 0;
       u = std::clamp(u, 0.0, 1.0);
       const double px = x1 + u * vx - x, py = y1 + u * vy - y;
       if (px * px + py * py <= limit) m.set(x, y);
     }
+  }
 }
 
 void maskLine(Mask& m, int x1, int y1, int x2, int y2, int width, int penStyle, int& phase, bool lastPoint) {

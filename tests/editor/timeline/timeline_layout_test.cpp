@@ -1,7 +1,7 @@
 // The time scale a show length gives, the content width and its cap, where the window goes, and
 // scrolling.
 #include "editor/timeline/timeline_geometry.h"
-#include "editor/timeline/ruler_timecode.h"
+#include "editor/stage/timecode.h"
 #include "tests/editor/timeline/timeline_test_support.h"
 
 namespace {
@@ -131,12 +131,12 @@ TEST(TimelineGeometry, LabelsLoseFoldersAndExtensionsAndNameTheBrush) {
 }
 
 TEST(RulerTimecode, MinutesCountRealFramesAndSecondsWholeOnes) {
-  EXPECT_EQ(rulerTimecodeText(1800, 2997), "01:00:02");
-  EXPECT_EQ(rulerTimecodeText(30, 2997), "00:01:00");
-  EXPECT_EQ(rulerTimecodeText(-1, 2997), "00:00.01");
-  EXPECT_EQ(rulerTimecodeText(75, 2500), "00:03:00");
+  EXPECT_EQ(timecodeText(1800, true, 2997), "01:00:02");
+  EXPECT_EQ(timecodeText(30, true, 2997), "00:01:00");
+  EXPECT_EQ(timecodeText(-1, true, 2997), "00:00.01");
+  EXPECT_EQ(timecodeText(75, true, 2500), "00:03:00");
   // Hours are not shown, and an hour later the text repeats.
-  EXPECT_EQ(rulerTimecodeText(36 * 2997 + 30, 2997), "00:01:00");
+  EXPECT_EQ(timecodeText(36 * 2997 + 30, true, 2997), "00:01:00");
 }
 
 }  // namespace
