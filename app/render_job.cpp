@@ -313,6 +313,7 @@ void describeMovie(const OutputSettings& out, MovieJob& movie) {
   movie.videoCodec = out.encoder.codec.c_str();
   movie.preset = out.encoder.preset.c_str();
   movie.pixelFormat = out.encoder.pixelFormat.c_str();
+  movie.crfGiven = out.encoder.crf >= 0 ? 1 : 0;
   movie.crf = out.encoder.crf;
   movie.overwrite = out.overwrite ? 1 : 0;
   movie.sampleAspectNum = out.picture.sampleAspectNum;

@@ -106,7 +106,8 @@ std::string settingsNamed(const EncoderChoice& choice) {
   return named.empty() ? "" : " with " + named;
 }
 
-bool known(int value, int unspecified) { return value >= 0 && value != unspecified; }
+// FFmpeg's 0 is RGB for the matrix (no matrix for the YUV written here) and reserved for the others.
+bool known(int value, int unspecified) { return value > 0 && value != unspecified; }
 
 class MovieWriter : public FrameWriter {
  public:

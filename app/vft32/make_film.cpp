@@ -39,17 +39,19 @@ void describeOutput(const MovieJob& job, OutputSettings& settings) {
   settings.encoder.codec = text(job.videoCodec);
   settings.encoder.preset = text(job.preset);
   settings.encoder.pixelFormat = text(job.pixelFormat);
-  settings.encoder.crf = job.crf;
+  settings.encoder.crf = job.crfGiven ? job.crf : -1;
   settings.overwrite = job.overwrite != 0;
   settings.firstFrame = job.firstFrame;
   settings.lastFrame = job.lastFrame;
   settings.picture.sampleAspectNum = job.sampleAspectNum;
   settings.picture.sampleAspectDen = job.sampleAspectDen;
   settings.picture.fieldOrder = job.fieldOrder;
-  settings.picture.colourSpace = job.colourSpace;
-  settings.picture.colourPrimaries = job.colourPrimaries;
-  settings.picture.colourTransfer = job.colourTransfer;
-  settings.picture.colourRange = job.colourRange;
+  // A zeroed job says nothing about colours (FFmpeg's 0 is RGB or reserved, never what a host means).
+  auto given = [](int32_t value) { return value > 0 ? int(value) : -1; };
+  settings.picture.colourSpace = given(job.colourSpace);
+  settings.picture.colourPrimaries = given(job.colourPrimaries);
+  settings.picture.colourTransfer = given(job.colourTransfer);
+  settings.picture.colourRange = given(job.colourRange);
   settings.picture.pixelFormat = text(job.sourcePixelFormat);
 }
 

@@ -38,9 +38,11 @@ typedef struct MovieJob {
   const char* videoCodec;
   const char* preset;
   const char* pixelFormat;
-  int32_t crf; /* -1: the encoder's usual */
+  int32_t crfGiven; /* 0: the encoder's usual quality */
+  int32_t crf;
   int32_t overwrite;
-  int32_t sampleAspectNum; /* the input's pictures, carried into the movie; -1 or 0 unknown */
+  /* The input's pictures, carried into the movie, as FFmpeg numbers them; 0 where not given. */
+  int32_t sampleAspectNum;
   int32_t sampleAspectDen;
   int32_t fieldOrder;
   int32_t colourSpace;
