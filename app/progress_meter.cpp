@@ -4,14 +4,23 @@
 
 #include <cstdio>
 
-ProgressMeter::ProgressMeter(int total)
-    : total_(total > 0 ? total : 1), enabled_(::isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {}
+ProgressMeter::ProgressMeter(int total, bool lines)
+    : total_(total > 0 ? total : 1),
+      lines_(lines),
+      enabled_(!lines && ::isatty(STDERR_FILENO) == 1),
+      start_(std::chrono::steady_clock::now()) {}
 
 ProgressMeter::~ProgressMeter() { finish(); }
 
-void ProgressMeter::update(int done) {
-  if (!enabled_) return;
+void ProgressMeter::frameDone(int frame, int done) {
   const auto now = std::chrono::steady_clock::now();
+  if (lines_) {
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    std::fprintf(stderr, "frame=%d done=%d total=%d fps=%.2f\n", frame, done, total_, seconds > 0 ? done / seconds : 0.0);
+    std::fflush(stderr);
+    return;
+  }
+  if (!enabled_) return;
   // A few redraws a second are enough, but the last frame always shows.
   if (shown_ && done < total_ && now - lastDrawn_ < std::chrono::milliseconds(100)) return;
   lastDrawn_ = now;

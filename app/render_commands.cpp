@@ -19,20 +19,53 @@ namespace {
   throw CLI::RuntimeError(code);
 }
 
+// The stage, the sound, the encoder and what a run may replace or report.
+void addMovieOptions(CLI::App& command, RenderOptions& o) {
+  command.add_option("--aspect", o.aspect,
+                     "Stage for this run: 4:3 or 16:9 (default: 16:9 when the output's display aspect is wider "
+                     "than 1.5)")
+      ->check(CLI::IsMember({"4:3", "16:9"}));
+  command.add_flag("--no-audio", o.noAudio, "Leave the input's sound (or the show's sound track) out of the movie");
+  command.add_option("--audio", o.audio, "A sound file for the movie (instead of the input's or the show's)");
+  command.add_option("--codec", o.encoder.codec, "Video encoder, as FFmpeg names it (default libx264, else mpeg4)");
+  // FFmpeg's spelling "-c:v NAME" reads here as the short option c with the value ":v" and then the name.
+  command
+      .add_option_function<std::vector<std::string>>(
+          "-c",
+          [&o](const std::vector<std::string>& values) {
+            if (values.size() != 2 || (values[0] != ":v" && values[0] != "v"))
+              throw CLI::ValidationError("-c:v", "is written -c:v CODEC");
+            o.encoder.codec = values[1];
+          },
+          "-c:v CODEC: the same as --codec")
+      ->expected(2);
+  command.add_option("--crf", o.encoder.crf, "Constant rate factor of the encoder (default 18 for H.264 and H.265)")
+      ->check(CLI::Range(0, 63));
+  command.add_option("--preset", o.encoder.preset, "Encoder preset (default fast for H.264 and H.265)");
+  command.add_option("--pix-fmt", o.encoder.pixelFormat,
+                     "Pixel format such as yuv420p or yuv422p10le (default yuv420p; a 10-bit input keeps its own)");
+  command.add_flag("-y,--overwrite", o.overwrite, "Replace an existing output (for a sequence: its existing frames)");
+  command.add_flag("--progress", o.progressLines,
+                   "One line per finished frame on standard error: frame=N done=K total=T fps=F");
+}
+
 void addJobOptions(CLI::App& command, RenderOptions& o) {
   command.add_option("show", o.show, "The show file (.kmv)")->required();
   command.add_option("-o,--output", o.output,
-                     "A movie (.mp4, .mov, .mkv, .avi) or an image-sequence pattern such as frame%05d.png "
-                     "(.png, .bmp, .tga)")
+                     "A movie (.mp4, .mov, .mkv, .avi, .ts, .webm, ...) or an image-sequence pattern such as "
+                     "frame%05d.png (.png, .bmp, .tga)")
       ->required();
-  command.add_option("-i,--input", o.input, "The host video: a movie, a still image or a colour #RRGGBB (default black)");
+  command.add_option("-i,--input", o.input,
+                     "The host video: a movie (recognised by its content), a still image or a colour #RRGGBB "
+                     "(default black)");
   command.add_option("--size", o.size, "Output size WIDTHxHEIGHT (default: the input movie's size, else 640x480)");
-  command.add_option("--rate", o.rate, "Frame rate: 29.97, 25 or 24")
-      ->check(CLI::IsMember({"29.97", "25", "24"}))
-      ->capture_default_str();
+  command.add_option("--rate", o.rate,
+                     "Frame rate, a decimal or a fraction such as 25, 29.97 or 30000/1001 (default: the input "
+                     "movie's, else 29.97)");
   command.add_option("--frames", o.frames,
                      "Host frames FIRST-LAST, inclusive (default: the input movie's frames, else the show's length)");
   command.add_flag("--fields", o.fields, "Interlaced output: each frame woven from two rendered fields, top field first");
+  addMovieOptions(command, o);
   command.add_flag("--allow-missing", o.allowMissing,
                    "Render pictures that cannot be loaded as the placeholder picture instead of failing");
 }
@@ -92,6 +125,10 @@ void runDemo(const std::string& folder, int threads) {
   job.firstFrame = 0;
   job.lastFrame = kDemoFrames - 1;
   job.threads = threads;
+  job.output.threads = threads;
+  // The demo's folder is its own: a second run renders it again.
+  job.output.overwrite = true;
+  job.stageAspect = stageAspectFor(kWidth, kHeight, 0, 1);
   ContactSheet sheet(kWidth / 4, kHeight / 4, 5);
   job.onFrame = [&](int frame, const HostFrame& out) {
     if (frame % 30 == 0) sheet.add(out);

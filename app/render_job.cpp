@@ -1,9 +1,13 @@
 #include "app/render_job.h"
 
+#include <signal.h>
+
 #include <algorithm>
+#include <array>
 #include <atomic>
-#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "app/frame_pipeline.h"
@@ -11,25 +15,65 @@
 #include "app/plugin_library.h"
 #include "app/progress_meter.h"
 #include "app/show_pictures.h"
-#include "image/image_buffer.h"
+#include "app/show_sound_track.h"
 #include "app/vft32/movie_job.h"
+#include "image/image_buffer.h"
 
 namespace {
 
 std::atomic<bool> gInterrupted{false};
+std::atomic<int> gSignal{0};
 
-// An interrupted render stops between frames and removes its unfinished output.
+// An interrupted render stops between frames and removes its unfinished output: Ctrl+C, a kill, or
+// the terminal going away all mean the same to a render.
 class InterruptGuard {
  public:
   InterruptGuard() {
     gInterrupted = false;
-    previous_ = std::signal(SIGINT, [](int) { gInterrupted = true; });
+    gSignal = 0;
+    struct sigaction action {};
+    action.sa_handler = [](int signal) {
+      gSignal = signal;
+      gInterrupted = true;
+    };
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &action, &previous_[i]);
   }
-  ~InterruptGuard() { std::signal(SIGINT, previous_); }
+  ~InterruptGuard() {
+    for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+  }
 
  private:
-  void (*previous_)(int);
+  static constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
+  std::array<struct sigaction, 3> previous_{};
 };
+
+std::string interruptedBecause() {
+  const int signal = gSignal;
+  const char* name = signal == SIGTERM ? "SIGTERM" : signal == SIGHUP ? "SIGHUP" : "SIGINT";
+  return std::string("interrupted by ") + name + "; ";
+}
+
+// The host video's time for the first rendered frame and the rate of the output, for the sound.
+void chooseAudio(const RenderOptions& options, RenderJob& job, const FrameRate& inputRate, bool inputIsMovie) {
+  job.output.audioFrom.clear();
+  if (options.noAudio || !isMoviePath(options.output)) return;
+  if (!options.audio.empty()) {
+    job.output.audioFrom = options.audio;
+    job.output.audioStart = job.firstFrame / job.output.rate.perSecond();
+  } else if (inputIsMovie) {
+    if (job.source->hasAudio()) {
+      job.output.audioFrom = options.input;
+      job.output.audioStart = job.firstFrame / inputRate.perSecond();
+    }
+  } else {
+    const std::string track = showSoundTrackPath(options.show, job.block);
+    if (!track.empty()) {
+      job.output.audioFrom = track;
+      job.output.audioStart = job.firstFrame / job.output.rate.perSecond();
+    }
+  }
+}
 
 bool parseInt(const std::string& text, int& value) {
   if (text.empty() || text.size() > 9) return false;
@@ -57,13 +101,65 @@ bool parseFrames(const std::string& text, int& first, int& last) {
   return parseInt(text.substr(0, dash), first) && parseInt(text.substr(dash + 1), last) && first <= last;
 }
 
-bool rateCodeFor(const std::string& rate, int& code) {
-  if (rate == "29.97") code = 0;
-  else if (rate == "25") code = KM_RATE_CODE_25;
-  else if (rate == "24") code = KM_RATE_CODE_24;
-  else return false;
+std::string stageAspectFor(int width, int height, int sampleAspectNum, int sampleAspectDen) {
+  const double pixel = sampleAspectNum > 0 && sampleAspectDen > 0 ? double(sampleAspectNum) / sampleAspectDen : 1.0;
+  return double(width) * pixel > 1.5 * double(height) ? "16:9" : "4:3";
+}
+
+namespace {
+
+bool chooseRate(const RenderOptions& options, RenderJob& job, std::string& error) {
+  FrameRate rate;
+  if (!options.rate.empty()) {
+    if (!parseFrameRate(options.rate, rate)) {
+      error = "rate '" + options.rate + "' is not a positive rate such as 25, 29.97 or 30000/1001";
+      return false;
+    }
+  } else {
+    job.source->frameRate(rate);
+  }
+  job.output.rate = rate;
+  job.output.frameRateCode = rateCodeNearest(rate);
   return true;
 }
+
+// The pictures' description, the stage, the encoder, the sound and what may be replaced.
+bool chooseMovieDetails(const RenderOptions& options, RenderJob& job, std::string& error) {
+  OutputSettings& out = job.output;
+  FrameRate inputRate;
+  const bool inputIsMovie = job.source->frameRate(inputRate);
+  if (inputIsMovie) {
+    out.picture = job.source->picture();
+    // The pixels' shape belongs to the input's size; a render at another size has square pixels.
+    if (out.width != job.source->naturalWidth() || out.height != job.source->naturalHeight())
+      out.picture.sampleAspectNum = 0;
+  }
+  if (options.aspect.empty()) {
+    job.stageAspect = stageAspectFor(out.width, out.height, out.picture.sampleAspectNum, out.picture.sampleAspectDen);
+  } else if (options.aspect == "4:3" || options.aspect == "16:9") {
+    job.stageAspect = options.aspect;
+  } else {
+    error = "aspect '" + options.aspect + "' is not 4:3 or 16:9";
+    return false;
+  }
+  if (options.encoder.crf > 63) {
+    error = "crf " + std::to_string(options.encoder.crf) + " is out of range (0 to 63)";
+    return false;
+  }
+  out.encoder = options.encoder;
+  if (!options.audio.empty() && !std::filesystem::is_regular_file(options.audio)) {
+    error = "cannot read the sound file '" + options.audio + "'";
+    return false;
+  }
+  chooseAudio(options, job, inputIsMovie ? inputRate : out.rate, inputIsMovie);
+  out.overwrite = options.overwrite;
+  out.firstFrame = job.firstFrame;
+  out.lastFrame = job.lastFrame;
+  job.progressLines = options.progressLines;
+  return true;
+}
+
+}  // namespace
 
 bool checkShowPictures(const RenderOptions& options, RenderJob& job, std::string& error) {
   const std::vector<PictureProblem> problems = resolveShowPictures(job.block, options.show);
@@ -108,10 +204,7 @@ bool prepareRender(const RenderOptions& options, RenderJob& job, std::string& er
   job.output.width = width;
   job.output.height = height;
   job.output.interlaced = options.fields;
-  if (!rateCodeFor(options.rate, job.output.frameRateCode)) {
-    error = "rate '" + options.rate + "' is not one of 29.97, 25, 24";
-    return false;
-  }
+  if (!chooseRate(options, job, error)) return false;
   if (options.fields && height < 2) {
     error = "interlaced output needs at least two lines";
     return false;
@@ -131,12 +224,22 @@ bool prepareRender(const RenderOptions& options, RenderJob& job, std::string& er
     return false;
   }
   job.threads = options.threads;
-  return checkOutput(job.output, error);
+  job.output.threads = options.threads;
+  job.source->setDecodeThreads(options.threads);
+  return chooseMovieDetails(options, job, error) && checkOutput(job.output, error);
 }
+
+namespace {
+
+// Every copy of the plug-in loaded from here on renders on this run's stage.
+void askForStage(const std::string& aspect) { setenv("KESTRELMOVE_STAGE_ASPECT", aspect.c_str(), 1); }
+
+}  // namespace
 
 bool runRender(RenderJob& job, const std::string& pluginPath, RenderSummary& summary, std::string& error) {
   const int total = job.lastFrame - job.firstFrame + 1;
   const int threads = std::max(1, std::min(job.threads, total));
+  askForStage(job.stageAspect);
   auto plugins = PluginLibrary::openCopies(pluginPath, threads, error);
   if (plugins.empty()) return false;
   std::vector<std::unique_ptr<RenderCall>> calls;
@@ -149,7 +252,7 @@ bool runRender(RenderJob& job, const std::string& pluginPath, RenderSummary& sum
   if (!writer) return false;
 
   InterruptGuard interrupt;
-  ProgressMeter meter(total);
+  ProgressMeter meter(total, job.progressLines);
   const bool atOutputSize = job.source->atOutputSize();
   FrameStages stages;
   stages.read = [&](int frame, HostFrame& into, std::string& why) {
@@ -172,16 +275,17 @@ bool runRender(RenderJob& job, const std::string& pluginPath, RenderSummary& sum
     }
     if (job.onFrame) job.onFrame(frame, output);
     ++summary.frames;
-    meter.update(summary.frames);
+    meter.frameDone(frame, summary.frames);
     return true;
   };
   stages.stopRequested = [&](std::string& why) {
     if (!gInterrupted) return false;
-    why = "interrupted; nothing written under '" + job.output.path + "'";
+    why = "interrupted";
     return true;
   };
   if (!runFramePipeline(job.firstFrame, job.lastFrame, int(calls.size()), stages, error)) {
     writer->abandon();
+    if (gInterrupted) error = interruptedBecause() + writer->leftAfterStop();
     return false;
   }
   if (!writer->finish()) {
@@ -200,6 +304,28 @@ struct MovieHost {
   std::string error;
 };
 
+// The movie's details beyond its size, as the movie library takes them.
+void describeMovie(const OutputSettings& out, MovieJob& movie) {
+  movie.rateNumerator = out.rate.num;
+  movie.rateDenominator = out.rate.den;
+  movie.audioPath = out.audioFrom.empty() ? nullptr : out.audioFrom.c_str();
+  movie.audioStart = out.audioStart;
+  movie.videoCodec = out.encoder.codec.c_str();
+  movie.preset = out.encoder.preset.c_str();
+  movie.pixelFormat = out.encoder.pixelFormat.c_str();
+  movie.crfGiven = out.encoder.crf >= 0 ? 1 : 0;
+  movie.crf = out.encoder.crf;
+  movie.overwrite = out.overwrite ? 1 : 0;
+  movie.sampleAspectNum = out.picture.sampleAspectNum;
+  movie.sampleAspectDen = out.picture.sampleAspectDen;
+  movie.fieldOrder = out.picture.fieldOrder;
+  movie.colourSpace = out.picture.colourSpace;
+  movie.colourPrimaries = out.picture.colourPrimaries;
+  movie.colourTransfer = out.picture.colourTransfer;
+  movie.colourRange = out.picture.colourRange;
+  movie.sourcePixelFormat = out.picture.pixelFormat.c_str();
+}
+
 int32_t supplySource(void* user, int32_t frame, const FrameHeader** header, const uint8_t** pixels,
                      int32_t* atOutputSize) {
   auto* host = static_cast<MovieHost*>(user);
@@ -211,15 +337,19 @@ int32_t supplySource(void* user, int32_t frame, const FrameHeader** header, cons
   return 1;
 }
 
-void reportProgress(void* user, int32_t done, int32_t) { static_cast<MovieHost*>(user)->meter->update(done); }
+void reportProgress(void* user, int32_t done, int32_t) {
+  auto* host = static_cast<MovieHost*>(user);
+  host->meter->frameDone(host->job->firstFrame + done - 1, done);
+}
 
 }  // namespace
 
 bool runMovie(RenderJob& job, const std::string& pluginPath, RenderSummary& summary, std::string& error) {
+  askForStage(job.stageAspect);
   auto plugin = PluginLibrary::open(pluginPath, error);
   if (!plugin) return false;
   InterruptGuard interrupt;
-  ProgressMeter meter(job.lastFrame - job.firstFrame + 1);
+  ProgressMeter meter(job.lastFrame - job.firstFrame + 1, job.progressLines);
   MovieHost host{&job, &meter, ""};
 
   MovieJob movie{};
@@ -235,6 +365,7 @@ bool runMovie(RenderJob& job, const std::string& pluginPath, RenderSummary& summ
   movie.source = supplySource;
   movie.progress = reportProgress;
   movie.user = &host;
+  describeMovie(job.output, movie);
 
   // The host's parameter track: its one block, from the first frame on.
   ParameterTrackEntry entry{0, job.block.data()};
@@ -248,7 +379,7 @@ bool runMovie(RenderJob& job, const std::string& pluginPath, RenderSummary& summ
   summary.frames = movie.framesWritten;
   summary.seconds = meter.finish();
   if (result == 1) return true;
-  if (gInterrupted) error = "interrupted; nothing written under '" + job.output.path + "'";
+  if (gInterrupted) error = interruptedBecause() + movie.leftAfterStop;
   else if (!host.error.empty()) error = host.error;
   else error = movie.message[0] ? movie.message : "the movie could not be made";
   return false;

@@ -14,10 +14,16 @@ struct RenderOptions {
   std::string output;
   std::string input;   // a movie, a still image or #RRGGBB; empty: black
   std::string size;    // "WxH"; empty: the input movie's size, else 640x480
-  std::string rate = "29.97";
+  std::string rate;    // any positive rate, decimal or fraction; empty: the input movie's, else 29.97
   std::string frames;  // "A-B" or "N"; empty: the input movie's frames, else the show's length
   bool fields = false;
   int threads = 1;
+  std::string aspect;  // "4:3" or "16:9"; empty: by the output's display aspect
+  bool noAudio = false;
+  std::string audio;   // a sound file for the movie; empty: the input movie's, else the show's
+  EncoderChoice encoder;
+  bool overwrite = false;
+  bool progressLines = false;
   bool allowMissing = false;  // pictures that cannot be loaded render as the placeholder picture
 };
 
@@ -28,6 +34,8 @@ struct RenderJob {
   int firstFrame = 0;
   int lastFrame = 0;
   int threads = 1;
+  std::string stageAspect = "4:3";  // the stage the plug-in renders on for this run
+  bool progressLines = false;
   // Called with every finished output frame, in order (the demo's contact sheet).
   std::function<void(int frame, const HostFrame&)> onFrame;
 };
@@ -50,7 +58,9 @@ bool checkOutputSize(int width, int height, std::string& error);
 // Parses "WxH", "A-B" or "N", and the rate; false when the text is not of that form.
 bool parseSize(const std::string& text, int& width, int& height);
 bool parseFrames(const std::string& text, int& first, int& last);
-bool rateCodeFor(const std::string& rate, int& code);
+
+// The stage for an output: 16:9 when its display aspect (with the pixels' aspect) is wider than 1.5.
+std::string stageAspectFor(int width, int height, int sampleAspectNum, int sampleAspectDen);
 
 // Renders the job through copies of the plug-in at pluginPath, one per thread, and writes the output.
 bool runRender(RenderJob& job, const std::string& pluginPath, RenderSummary& summary, std::string& error);

@@ -37,7 +37,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/out"
 
 command_for() {
-  echo "$program render $work/demo/demo.kmv -o $work/out/$output_name --size $size --frames 0-$((frames - 1)) --threads $1"
+  echo "$program render $work/demo/demo.kmv -o $work/out/$output_name --size $size --frames 0-$((frames - 1)) --threads $1 -y"
 }
 
 # Seconds of the best run of a command.

@@ -5,14 +5,51 @@
 #include <memory>
 #include <string>
 
+#include "app/media/frame_rate.h"
 #include "app/media/host_frame.h"
 
+// What a movie says about its pictures beyond their size; carried from the input into the output.
+// Values are FFmpeg's enumerations; 0 or -1 where the input says nothing.
+struct PictureDescription {
+  int sampleAspectNum = 0;  // 0: not given (square pixels)
+  int sampleAspectDen = 1;
+  int fieldOrder = 0;       // AVFieldOrder
+  int colourSpace = -1;     // AVColorSpace, -1 unknown
+  int colourPrimaries = -1;
+  int colourTransfer = -1;
+  int colourRange = -1;
+  std::string pixelFormat;  // the input's, for 10-bit and 4:2:2 outputs
+};
+
+// Which encoder writes a movie; empty or -1 keeps the usual choice (H.264 at CRF 18, preset fast,
+// 4:2:0, else MPEG-4).
+struct EncoderChoice {
+  std::string codec;
+  std::string preset;
+  std::string pixelFormat;
+  int crf = -1;
+};
+
 struct OutputSettings {
-  std::string path;   // a movie (.mp4, .mov, .mkv, .avi) or an image-sequence pattern with %d
+  std::string path;   // a movie (by extension or -f style guess) or an image-sequence pattern with %d
   int width = 0;
   int height = 0;
   int frameRateCode = 0;   // as in ActionRecord.frameRateCode
   bool interlaced = false; // frames are woven from two fields, the top (even) one first
+  FrameRate rate;          // the movie's exact rate
+  PictureDescription picture;
+  EncoderChoice encoder;
+  // Audio carried into a movie: every audio stream of this file, from audioStart seconds (after the
+  // file's first video frame, or its first sound when it has no video) for the movie's duration.
+  std::string audioFrom;
+  double audioStart = 0;
+  // An existing output (or any existing frame of firstFrame..lastFrame of a sequence) is replaced
+  // only when asked.
+  bool overwrite = false;
+  int firstFrame = 0;
+  int lastFrame = -1;
+  // Threads the encoder may use beside the renderers (the run's --threads).
+  int threads = 1;
 };
 
 class FrameWriter {
@@ -24,6 +61,8 @@ class FrameWriter {
   virtual bool finish() = 0;
   // Removes whatever was written so far.
   virtual void abandon() = 0;
+  // After abandon(): what is left of the output, for the user ("nothing written under 'x.mp4'").
+  virtual std::string leftAfterStop() const = 0;
   const std::string& error() const { return error_; }
 
  protected:

@@ -45,6 +45,13 @@ class ImageSequenceWriter : public FrameWriter {
   // lose work a long render has already done.
   void abandon() override { finished_ = true; }
 
+  std::string leftAfterStop() const override {
+    if (written_.empty()) return "no frame of '" + settings_.path + "' written";
+    const std::string count = std::to_string(written_.size()) + (written_.size() == 1 ? " frame" : " frames");
+    if (written_.size() == 1) return count + " written before the stop: " + written_.front();
+    return count + " written before the stop: " + written_.front() + " to " + written_.back();
+  }
+
  private:
   OutputSettings settings_;
   std::string extension_;

@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -35,6 +36,7 @@ class MovieSource : public VideoSource {
       return false;
     }
     decoder_ = avcodec_alloc_context3(codec);
+    if (decoder_) decoder_->thread_count = 1;
     if (!decoder_ || avcodec_parameters_to_context(decoder_, container_->streams[stream_]->codecpar) < 0 ||
         (rc = avcodec_open2(decoder_, codec, nullptr)) < 0) {
       error = "cannot decode input '" + path + "'";
@@ -47,8 +49,13 @@ class MovieSource : public VideoSource {
       return false;
     }
     const AVStream* s = container_->streams[stream_];
+    rate_ = av_guess_frame_rate(container_, container_->streams[stream_], nullptr);
+    hasAudio_ = av_find_best_stream(container_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
+    describe(s);
     if (s->nb_frames > 0) {
       count_ = int(s->nb_frames);
+    } else if (countPackets(error)) {
+      if (!error.empty()) return false;
     } else if (s->duration > 0 && s->avg_frame_rate.num > 0) {
       count_ = int(av_rescale_q(s->duration, s->time_base, av_inv_q(s->avg_frame_rate)));
     } else if (container_->duration > 0 && s->avg_frame_rate.num > 0) {
@@ -58,6 +65,26 @@ class MovieSource : public VideoSource {
   }
 
   void setOutputSize(int w, int h) override { frame_.create(w, h, 24, false); }
+  bool frameRate(FrameRate& rate) const override {
+    if (rate_.num <= 0 || rate_.den <= 0) return false;
+    rate.num = rate_.num;
+    rate.den = rate_.den;
+    return true;
+  }
+  PictureDescription picture() const override { return picture_; }
+  bool hasAudio() const override { return hasAudio_; }
+  void setDecodeThreads(int threads) override {
+    if (threads == decodeThreads_ || !decoder_) return;
+    decodeThreads_ = threads;
+    // A decoder takes its thread count when opened, so it is opened again with the new one.
+    const AVCodec* codec = decoder_->codec;
+    avcodec_free_context(&decoder_);
+    decoder_ = avcodec_alloc_context3(codec);
+    if (!decoder_) return;
+    avcodec_parameters_to_context(decoder_, container_->streams[stream_]->codecpar);
+    decoder_->thread_count = threads;
+    avcodec_open2(decoder_, codec, nullptr);
+  }
   int frameCount() const override { return count_; }
   int naturalWidth() const override { return decoder_ ? decoder_->width : 0; }
   int naturalHeight() const override { return decoder_ ? decoder_->height : 0; }
@@ -85,6 +112,40 @@ class MovieSource : public VideoSource {
   }
 
  private:
+  void describe(const AVStream* s) {
+    const AVCodecParameters* c = s->codecpar;
+    const AVRational sar = s->sample_aspect_ratio.num > 0 ? s->sample_aspect_ratio : c->sample_aspect_ratio;
+    if (sar.num > 0 && sar.den > 0) {
+      picture_.sampleAspectNum = sar.num;
+      picture_.sampleAspectDen = sar.den;
+    }
+    picture_.fieldOrder = c->field_order;
+    picture_.colourSpace = c->color_space;
+    picture_.colourPrimaries = c->color_primaries;
+    picture_.colourTransfer = c->color_trc;
+    picture_.colourRange = c->color_range;
+    if (const char* name = av_get_pix_fmt_name(AVPixelFormat(c->format))) picture_.pixelFormat = name;
+  }
+
+  // Containers that do not say how many frames they hold (MPEG-TS, WebM, MPEG-PS) are counted packet
+  // by packet, which needs no decoding; an estimate from the duration is often a frame off. True when
+  // counted (error set when the file could not be read back from its start).
+  bool countPackets(std::string& error) {
+    int count = 0;
+    while (av_read_frame(container_, packet_) >= 0) {
+      if (packet_->stream_index == stream_) ++count;
+      av_packet_unref(packet_);
+    }
+    const int rc = av_seek_frame(container_, stream_, 0, AVSEEK_FLAG_BACKWARD);
+    if (rc < 0 && avformat_seek_file(container_, -1, INT64_MIN, 0, INT64_MAX, 0) < 0) {
+      error = "cannot go back in input '" + path_ + "': " + avError(rc);
+      return true;
+    }
+    if (count <= 0) return false;
+    count_ = count;
+    return true;
+  }
+
   // 1 when a frame was decoded, 0 at the end, -1 on error.
   int decodeNext(std::string& error) {
     for (;;) {
@@ -123,6 +184,13 @@ class MovieSource : public VideoSource {
       error = "cannot convert the frames of '" + path_ + "'";
       return false;
     }
+    // The movie's own matrix and range; the default would take every movie for standard-definition video.
+    const int space = decoded_->colorspace != AVCOL_SPC_UNSPECIFIED ? decoded_->colorspace
+                      : decoded_->height >= 720                     ? AVCOL_SPC_BT709
+                                                                    : AVCOL_SPC_SMPTE170M;
+    const int* coefficients = sws_getCoefficients(space);
+    const bool full = decoded_->color_range == AVCOL_RANGE_JPEG;
+    sws_setColorspaceDetails(scaler_, coefficients, full ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
     // Host frames are bottom-up: write from the last row upwards.
     uint8_t* top[1] = {frame_.row(frame_.height() - 1)};
     const int stride[1] = {-frame_.rowStep};
@@ -157,6 +225,10 @@ class MovieSource : public VideoSource {
   AVPacket* packet_ = nullptr;
   SwsContext* scaler_ = nullptr;
   HostFrame frame_;
+  AVRational rate_{0, 1};
+  PictureDescription picture_;
+  bool hasAudio_ = false;
+  int decodeThreads_ = 1;
   int stream_ = -1;
   int count_ = -1;
   int current_ = -1;  // index of the frame in frame_
@@ -165,6 +237,19 @@ class MovieSource : public VideoSource {
 };
 
 }  // namespace
+
+bool probesAsMovie(const std::string& path) {
+  av_log_set_level(AV_LOG_ERROR);
+  AVFormatContext* container = nullptr;
+  if (avformat_open_input(&container, path.c_str(), nullptr, nullptr) < 0) return false;
+  const std::string name = container->iformat->name;
+  // Pictures open through FFmpeg's picture demuxers; they stay with the picture readers.
+  bool movie = name != "image2" && name.find("_pipe") == std::string::npos && name != "tga";
+  if (movie && avformat_find_stream_info(container, nullptr) >= 0)
+    movie = av_find_best_stream(container, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0) >= 0;
+  avformat_close_input(&container);
+  return movie;
+}
 
 std::unique_ptr<VideoSource> openMovieSource(const std::string& path, std::string& error) {
   auto source = std::make_unique<MovieSource>();

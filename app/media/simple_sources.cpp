@@ -116,6 +116,6 @@ std::unique_ptr<VideoSource> openVideoSource(const std::string& input, std::stri
     }
     return makeColourSource(16, 16, r, g, b);
   }
-  if (isMoviePath(input)) return openMovieSource(input, error);
+  if (probesAsMovie(input)) return openMovieSource(input, error);
   return openStillSource(input, error);
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/media/frame_writer.h"
 #include "app/media/host_frame.h"
 
 class VideoSource {
@@ -21,7 +22,19 @@ class VideoSource {
   // The source's own size (a still or a movie), or 0 x 0.
   virtual int naturalWidth() const { return 0; }
   virtual int naturalHeight() const { return 0; }
+  // A movie's exact frame rate; false for sources without one.
+  virtual bool frameRate(FrameRate& rate) const { (void)rate; return false; }
+  // What a movie says about its pictures (aspect, fields, colours, pixel format).
+  virtual PictureDescription picture() const { return {}; }
+  // Whether the source holds sound that an output movie can carry.
+  virtual bool hasAudio() const { return false; }
+  // Threads a movie's decoder may use; set before the first frame.
+  virtual void setDecodeThreads(int threads) { (void)threads; }
 };
+
+// Whether FFmpeg's probing takes the file for a movie, whatever its name says: pictures (which FFmpeg
+// reads as one-frame movies too) and unknown files are not.
+bool probesAsMovie(const std::string& path);
 
 // Parses "#RRGGBB". Returns false when text is not such a colour.
 bool parseColour(const std::string& text, uint8_t& red, uint8_t& green, uint8_t& blue);
@@ -32,5 +45,5 @@ std::unique_ptr<VideoSource> makeGradientSource(int width, int height);
 std::unique_ptr<VideoSource> openStillSource(const std::string& path, std::string& error);
 std::unique_ptr<VideoSource> openMovieSource(const std::string& path, std::string& error);
 
-// A colour, a movie (by extension) or a still image, with a clear message when it cannot be used.
+// A colour, a movie (by content) or a still image, with a clear message when it cannot be used.
 std::unique_ptr<VideoSource> openVideoSource(const std::string& input, std::string& error);

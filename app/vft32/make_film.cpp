@@ -24,11 +24,43 @@ bool fillParameters(ParameterCallbackProc callback, const ParameterTrackDescript
   return callback(KM_PARAMETERS_COPY, 0, area, &entries[k], nullptr) == 1;
 }
 
+std::string text(const char* s) { return s ? s : ""; }
+
+void describeOutput(const MovieJob& job, OutputSettings& settings) {
+  if (job.rateNumerator > 0 && job.rateDenominator > 0) {
+    settings.rate = FrameRate{job.rateNumerator, job.rateDenominator};
+  } else {
+    settings.rate = job.frameRateCode == KM_RATE_CODE_25   ? FrameRate{25, 1}
+                    : job.frameRateCode == KM_RATE_CODE_24 ? FrameRate{24, 1}
+                                                           : FrameRate{30000, 1001};
+  }
+  settings.audioFrom = text(job.audioPath);
+  settings.audioStart = job.audioStart;
+  settings.encoder.codec = text(job.videoCodec);
+  settings.encoder.preset = text(job.preset);
+  settings.encoder.pixelFormat = text(job.pixelFormat);
+  settings.encoder.crf = job.crfGiven ? job.crf : -1;
+  settings.overwrite = job.overwrite != 0;
+  settings.firstFrame = job.firstFrame;
+  settings.lastFrame = job.lastFrame;
+  settings.picture.sampleAspectNum = job.sampleAspectNum;
+  settings.picture.sampleAspectDen = job.sampleAspectDen;
+  settings.picture.fieldOrder = job.fieldOrder;
+  // A zeroed job says nothing about colours (FFmpeg's 0 is RGB or reserved, never what a host means).
+  auto given = [](int32_t value) { return value > 0 ? int(value) : -1; };
+  settings.picture.colourSpace = given(job.colourSpace);
+  settings.picture.colourPrimaries = given(job.colourPrimaries);
+  settings.picture.colourTransfer = given(job.colourTransfer);
+  settings.picture.colourRange = given(job.colourRange);
+  settings.picture.pixelFormat = text(job.sourcePixelFormat);
+}
+
 int32_t makeFilm(InfoRecord* info, ParameterCallbackProc parameters, ProgressCallbackProc progress) {
   if (!info || !info->movieJob) return 0;
   MovieJob& job = *static_cast<MovieJob*>(info->movieJob);
   job.framesWritten = 0;
   job.message[0] = 0;
+  job.leftAfterStop[0] = 0;
   if (job.size != int32_t(sizeof(MovieJob)) || !job.outputPath || !job.render || !job.source) {
     fail(job, "the movie job is incomplete");
     return 0;
@@ -49,6 +81,7 @@ int32_t makeFilm(InfoRecord* info, ParameterCallbackProc parameters, ProgressCal
   settings.height = job.height;
   settings.frameRateCode = job.frameRateCode;
   settings.interlaced = job.interlaced != 0;
+  describeOutput(job, settings);
   std::string error;
   std::unique_ptr<FrameWriter> writer = openFrameWriter(settings, error);
   if (!writer) {
@@ -103,7 +136,10 @@ int32_t makeFilm(InfoRecord* info, ParameterCallbackProc parameters, ProgressCal
     fail(job, writer->error());
     ok = false;
   }
-  if (!ok) writer->abandon();
+  if (!ok) {
+    writer->abandon();
+    std::snprintf(job.leftAfterStop, sizeof job.leftAfterStop, "%s", writer->leftAfterStop().c_str());
+  }
   return ok ? 1 : 0;
 }
 

@@ -30,9 +30,30 @@ typedef struct MovieJob {
   MovieSourceProc source;
   MovieProgressProc progress; /* may be null */
   void* user;
+  /* The movie's details; zero, null or empty strings keep the usual choices. */
+  int32_t rateNumerator; /* the exact rate; 0: the rate code's */
+  int32_t rateDenominator;
+  const char* audioPath; /* whose audio streams the movie carries; null: none */
+  double audioStart;     /* seconds into that file's timeline where the first frame lies */
+  const char* videoCodec;
+  const char* preset;
+  const char* pixelFormat;
+  int32_t crfGiven; /* 0: the encoder's usual quality */
+  int32_t crf;
+  int32_t overwrite;
+  /* The input's pictures, carried into the movie, as FFmpeg numbers them; 0 where not given. */
+  int32_t sampleAspectNum;
+  int32_t sampleAspectDen;
+  int32_t fieldOrder;
+  int32_t colourSpace;
+  int32_t colourPrimaries;
+  int32_t colourTransfer;
+  int32_t colourRange;
+  const char* sourcePixelFormat;
   /* Filled by MakeFilm. */
   int32_t framesWritten;
-  char message[512]; /* why the movie failed */
+  char message[512];       /* why the movie failed */
+  char leftAfterStop[512]; /* after a failure: what is left of the output */
 } MovieJob;
 
 #ifdef __cplusplus

@@ -71,7 +71,8 @@ TEST(RenderSequence, PngFramesEqualDirectRendering) {
 TEST(RenderSequence, FieldsWeaveField1IntoEvenLinesAndField2IntoOddLines) {
   const fs::path folder = freshFolder("fields");
   const RunResult r = runProgram({"render", movingShowFile().string(), "-o", (folder / "i%d.png").string(), "-i",
-                                  "#302010", "--size", "48x31", "--frames", "6-7", "--fields"});
+                                  "#302010", "--size", "48x31", "--frames", "6-7", "--fields",
+                                  "--aspect", "4:3"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::vector<uint8_t> block = movingShowBlock();
   for (int frame = 6; frame <= 7; ++frame) {
