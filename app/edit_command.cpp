@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "app/commands.h"
+#include "app/media/frame_rate.h"
 #include "app/media/output_path.h"
 #include "app/media/video_source.h"
 #include "app/plugin_library.h"
@@ -126,8 +127,9 @@ void runEdit(const EditOptions& o) {
     if (!(source = openVideoSource(o.input, error))) leave(kExitBadInput, error);
     source->setOutputSize(kEditWidth, kEditHeight);
   }
-  int rateCode = 0;
-  if (!rateCodeFor(o.rate, rateCode)) leave(kExitBadInput, "rate '" + o.rate + "' is not one of 29.97, 25, 24");
+  FrameRate rate;
+  if (!parseFrameRate(o.rate, rate)) leave(kExitBadInput, "rate '" + o.rate + "' is not a positive frame rate");
+  const int rateCode = rateCodeNearest(rate);
   int length = o.length;
   if (length <= 0) length = source && source->frameCount() > 0 ? source->frameCount() : kDefaultLength;
   if (!o.screen.empty()) {
@@ -196,7 +198,7 @@ void addEditCommand(CLI::App& app) {
   edit->add_option("--length", options->length,
                    "Show length in frames (default: the input movie's frame count, else 300)")
       ->check(CLI::Range(1, 10000000));
-  edit->add_option("--rate", options->rate, "Frame rate: 29.97, 25 or 24")
+  edit->add_option("--rate", options->rate, "Frame rate of the input, as a decimal or a fraction (the plug-in times keys at the nearest of 29.97, 25 and 24)")
       ->check(CLI::IsMember({"29.97", "25", "24"}))
       ->capture_default_str();
   edit->add_option("--script", options->script, "An input script to replay into the editor (see the README)");
