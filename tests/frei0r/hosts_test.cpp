@@ -86,6 +86,49 @@ TEST_P(HostsTest, FfmpegFramesEqualKestrelmoveRender) {
                 fs::copy_options::overwrite_existing, ec);
 }
 
+// A frame that holds one field: FFmpeg's field filter cuts the clip's frames into their top (even)
+// and bottom (odd) lines, and the filter, told which field it gets, must draw on them what
+// "kestrelmove render --fields" weaves into those lines of the same frame.
+TEST_P(HostsTest, FfmpegFieldsEqualTheLinesKestrelmoveRenderWeaves) {
+  const HostCase& c = GetParam();
+  const fs::path woven = freshFolder(std::string("hosts-") + c.name + "-woven");
+  const RunResult rendered = run({KM_PROGRAM_PATH, "render", show.string(), "-i", clip.string(), "--rate", c.rate,
+                                  "--fields", "-o", (woven / "frame%03d.png").string()});
+  ASSERT_EQ(rendered.exitCode, 0) << rendered.err;
+  const std::string wovenFrames = rawFrames(woven / "frame%03d.png");
+  ASSERT_EQ(wovenFrames.size(), expected.size());
+  // Fields are rendered apart, so the woven frames differ from the progressive ones.
+  ASSERT_NE(wovenFrames, expected);
+
+  const fs::path out = freshFolder(std::string("hosts-") + c.name + "-fields");
+  const std::string filter = std::string("|") + c.rate + "|auto|";
+  const RunResult r = run({"ffmpeg", "-nostdin", "-v", "error", "-i", clip.string(), "-filter_complex",
+                           "[0:v]split[a][b];[a]field=top,frei0r=kestrelmove:" + show.string() + filter +
+                               "top|milliseconds[top];[b]field=bottom,frei0r=kestrelmove:" + show.string() +
+                               filter + "bottom|milliseconds[bottom]",
+                           "-map", "[top]", "-pix_fmt", "rgb24", (out / "top%03d.png").string(), "-map", "[bottom]",
+                           "-pix_fmt", "rgb24", (out / "bottom%03d.png").string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::string top = rawFrames(out / "top%03d.png");
+  const std::string bottom = rawFrames(out / "bottom%03d.png");
+  const size_t row = size_t(c.width) * 3;
+  const size_t fieldRows = size_t(c.height) / 2;
+  ASSERT_EQ(top.size(), row * fieldRows * kFrames);
+  ASSERT_EQ(bottom.size(), top.size());
+  for (int f = 0; f < kFrames; ++f) {
+    size_t differing[2] = {0, 0};
+    for (size_t y = 0; y < size_t(c.height); ++y) {
+      const std::string& field = y % 2 == 0 ? top : bottom;
+      const size_t from = (size_t(f) * fieldRows + y / 2) * row;
+      const size_t at = (size_t(f) * c.height + y) * row;
+      for (size_t i = 0; i < row; ++i) differing[y % 2] += field[from + i] != wovenFrames[at + i];
+    }
+    EXPECT_EQ(differing[0], 0u) << "frame " << f << ": the top field differs in " << differing[0] << " bytes";
+    EXPECT_EQ(differing[1], 0u) << "frame " << f << ": the bottom field differs in " << differing[1] << " bytes";
+  }
+}
+
 TEST_P(HostsTest, MeltFramesEqualKestrelmoveRender) {
   const HostCase& c = GetParam();
   const fs::path out = freshFolder(std::string("hosts-") + c.name + "-melt");
