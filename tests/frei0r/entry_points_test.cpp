@@ -151,6 +151,28 @@ TEST(Frei0rFilter, MissingPicturesAreNamedAndTheShowStillRenders) {
   filter.destruct(instance);
 }
 
+TEST(Frei0rFilter, PicturesThatNoReaderTakesAreNamedWithTheReason) {
+  LoadedFilter filter;
+  ASSERT_TRUE(filter.handle);
+  const fs::path folder = freshFolder("unreadable-picture");
+  const fs::path show = writeEveryBrushShow(folder);
+  // Still there under its name, but no longer a picture.
+  std::ofstream(folder / "gradient.tga", std::ios::binary | std::ios::trunc) << "not a picture at all";
+  f0r_instance_t instance = filter.construct(kWidth, kHeight);
+  const std::vector<uint32_t> in = patternFrame(kWidth, kHeight, 1);
+  std::vector<uint32_t> out(in.size(), 0);
+  const std::string err = standardErrorOf([&] {
+    filter.setText(instance, 0, show.string());
+    filter.update(instance, 0.2, in.data(), out.data());
+  });
+  EXPECT_NE(err.find("2 pictures cannot be loaded: 'gradient.tga' ("), std::string::npos) << err;
+  EXPECT_EQ(err.find("cannot be found"), std::string::npos) << err;
+  // FFmpeg's decoders, tried last, may log their own lines; the filter says it once.
+  EXPECT_EQ(countOf(err, "kestrelmove: "), 1u) << err;
+  EXPECT_NE(out, in);
+  filter.destruct(instance);
+}
+
 // Renders frames 0..count-1 of the show with one instance.
 std::vector<std::vector<uint32_t>> renderFrames(LoadedFilter& filter, const fs::path& show, int count) {
   std::vector<std::vector<uint32_t>> frames;
