@@ -95,7 +95,7 @@ int ImageBuffer::loadBySignature(OpenFile& file) {
   const long count = file.seek(0) ? file.read(first, sizeof first) : -1;
   const ImageFormat format = formatBySignature(first, count, file.spec().path);
   const int result = readAs(format, *this, file);
-  if (!fallbackMayTry(format, result)) return result;
+  if (!fallbackMayTry(format, result) || !otherDecodersMayTry()) return result;
   const std::string reason = unsupportedReason();
   const int decoded = readWithFfmpeg(*this, file, result == kReadUnsupported ? &format : nullptr);
   if (decoded == kReadOk || decoded == kReadTooLarge) {

@@ -40,10 +40,12 @@ int readWithFfmpeg(ImageBuffer& buffer, OpenFile& file, const ImageFormat* recog
 
 // What a reader refused as unsupported when the refusal is not about compression ("tiled TIFF
 // images", "32-bit Photoshop images" ...; the message reads "Can't read " and this text). Each reader and loadBySignature clear it on this thread as they start; a
-// reader that refuses a variant it knows sets it and returns kReadUnsupported.
-int refuseUnsupported(const char* what);
+// reader that refuses a variant it knows sets it and returns kReadUnsupported, saying whether other
+// decoders may try the file (not when they are known to make a wrong picture of it).
+int refuseUnsupported(const char* what, bool decodersMayTry = true);
 void clearUnsupportedReason();
 const std::string& unsupportedReason();
+bool otherDecodersMayTry();
 
 // Whether a header's promise of `promised` bytes of uncompressed pixel data is kept well enough to be
 // read: a file cut short keeps its zero-filled lines, but one holding less than an eighth of its

@@ -73,6 +73,8 @@ int readTiff(ImageBuffer& buffer, OpenFile& file) {
   bool stripShorts = false;
   bool stripsInline = false;  // two 16-bit offsets fit in the entry itself
   uint8_t stripBytes[4] = {};
+  uint32_t compression = 1, sampleBits = 8, planar = 1;
+  bool tiled = false;
   const uint32_t entries = readNumber(block + directory, 2, bigEndian);
   for (uint32_t i = 0; i < entries; ++i) {
     const long at = directory + 2 + 12 * long(i);
@@ -88,9 +90,7 @@ int readTiff(ImageBuffer& buffer, OpenFile& file) {
     switch (tag) {
       case kTagWidth: width = value; break;
       case kTagHeight: height = value; break;
-      case kTagCompression:
-        if (value != 1) return kReadUnsupported;
-        break;
+      case kTagCompression: compression = value; break;
       case kTagStripOffsets:
         stripCount = count;
         stripValue = value;
@@ -98,37 +98,37 @@ int readTiff(ImageBuffer& buffer, OpenFile& file) {
         stripsInline = fits;
         std::memcpy(stripBytes, e + 8, 4);
         break;
-      case kTagBitsPerSample: {
-        // Lines of other sample sizes, read as 8-bit samples, come out as stripes; such files are
-        // left to decoders that take them. All samples of a pixel have one size in practice, so
-        // the first one tells.
-        uint32_t first = value;
+      case kTagBitsPerSample:
+        // All samples of a pixel have one size in practice, so the first one tells.
+        sampleBits = value;
         if (!fits) {
           uint8_t at[2];
-          first = file.seek(long(value)) && file.read(at, 2) == 2 ? readNumber(at, 2, bigEndian) : 0;
-        }
-        if (first != 8) {
-          static thread_local std::string why;
-          why = "TIFF images with " + std::to_string(first) + "-bit samples";
-          return refuseUnsupported(why.c_str());
+          sampleBits = file.seek(long(value)) && file.read(at, 2) == 2 ? readNumber(at, 2, bigEndian) : 0;
         }
         break;
-      }
-      case kTagPlanarConfiguration:
-        // Each sample in a plane of its own cannot be read as interleaved lines.
-        if (value != 1) return refuseUnsupported("planar TIFF images");
-        break;
+      case kTagPlanarConfiguration: planar = value; break;
       case kTagTileWidth:
       case kTagTileLength:
       case kTagTileOffsets:
-      case kTagTileByteCounts:
-        // Tiles are rectangles of their own, not lines: read as strips they would be noise.
-        return refuseUnsupported("tiled TIFF images");
+      case kTagTileByteCounts: tiled = true; break;
       case kTagSamplesPerPixel: samples = value; break;
       case kTagRowsPerStrip: rowsPerStrip = value; break;
       default: break;
     }
   }
+  // Tiles are rectangles of their own, not lines: read as strips they would be noise, and the fallback
+  // decoders make a blank picture of them, so no other decoder is asked.
+  if (tiled) return refuseUnsupported("tiled TIFF images", false);
+  if (compression != 1) return kReadUnsupported;
+  if (sampleBits != 8) {
+    // Lines of other sample sizes, read as 8-bit samples, come out as stripes; such files are left to
+    // decoders that take them.
+    static thread_local std::string why;
+    why = "TIFF images with " + std::to_string(sampleBits) + "-bit samples";
+    return refuseUnsupported(why.c_str());
+  }
+  // Each sample in a plane of its own cannot be read as interleaved lines.
+  if (planar != 1) return refuseUnsupported("planar TIFF images");
   if (width > uint32_t(ImageBuffer::kMaxSide) || height > uint32_t(ImageBuffer::kMaxSide)) return kReadTooLarge;
   if (width == 0 || height == 0) return kReadFormatError;
   // One to four samples of 8 bits: 8, 16, 24 or 32 bits per pixel, each a depth the buffer has.

@@ -3,14 +3,21 @@
 
 namespace {
 thread_local std::string reason;
+thread_local bool othersMayTry = true;
 }  // namespace
 
-int refuseUnsupported(const char* what) {
+int refuseUnsupported(const char* what, bool decodersMayTry) {
   reason = what;
+  othersMayTry = decodersMayTry;
   return kReadUnsupported;
 }
 
-void clearUnsupportedReason() { reason.clear(); }
+void clearUnsupportedReason() {
+  reason.clear();
+  othersMayTry = true;
+}
+
+bool otherDecodersMayTry() { return othersMayTry; }
 
 const std::string& unsupportedReason() { return reason; }
 
