@@ -50,10 +50,14 @@ const char* formatName(ImageFormat format) {
   return "unknown";
 }
 
-ReaderMessage readerMessage(int result) {
+ReaderMessage readerMessage(int result) { return readerMessage(result, unsupportedReason()); }
+
+ReaderMessage readerMessage(int result, const std::string& unsupported) {
   switch (result) {
     case kReadOk: return {"", kNoCode};
-    case kReadUnsupported: return {"Can't read compressed images", kNoCode};
+    case kReadUnsupported:
+      if (!unsupported.empty()) return {"Can't read " + unsupported, kNoCode};
+      return {"Can't read compressed images", kNoCode};
     case kReadTooLarge: return {"Images must be smaller than " + std::to_string(ImageBuffer::kMaxSide) + " pixels", kNoCode};
     case kReadTooFewColours: return {"Images must have 256 colors or more", kNoCode};
     case kReadNoMemory: return {"Not enough memory to load image", kNoCode};
@@ -86,14 +90,21 @@ bool fallbackMayTry(ImageFormat format, int result) {
 }  // namespace
 
 int ImageBuffer::loadBySignature(OpenFile& file) {
+  clearUnsupportedReason();
   uint8_t first[14] = {};
   const long count = file.seek(0) ? file.read(first, sizeof first) : -1;
   const ImageFormat format = formatBySignature(first, count, file.spec().path);
   const int result = readAs(format, *this, file);
-  if (!fallbackMayTry(format, result)) return result;
+  if (!fallbackMayTry(format, result) || !otherDecodersMayTry()) return result;
+  const std::string reason = unsupportedReason();
   const int decoded = readWithFfmpeg(*this, file, result == kReadUnsupported ? &format : nullptr);
+  if (decoded == kReadOk || decoded == kReadTooLarge) {
+    clearUnsupportedReason();
+    return decoded;
+  }
   // When no decoder takes the file either, the user sees what the system's own reader said.
-  return decoded == kReadOk || decoded == kReadTooLarge ? decoded : result;
+  refuseUnsupported(reason.c_str());
+  return result;
 }
 
 int ImageBuffer::loadWithMessages(const FileSpec& file, const FileSpec* alternateFolder, bool showErrors) {

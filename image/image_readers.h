@@ -2,6 +2,7 @@
 // The image file readers. Each fills the buffer at the file's own depth from an open file, starting
 // from the beginning of the file whatever its position, and returns one of the result codes below.
 // Whatever a file claims, a reader reads and writes only within the file and its buffers.
+#include <cstdint>
 #include <string>
 
 #include "image/image_buffer.h"
@@ -37,9 +38,25 @@ const char* formatName(ImageFormat format);
 // (null when no reader knows the file); without one the content alone must tell the format.
 int readWithFfmpeg(ImageBuffer& buffer, OpenFile& file, const ImageFormat* recognisedAs);
 
-// The text a failed read shows, and whether its code is appended ("  [ code ]").
+// What a reader refused as unsupported when the refusal is not about compression ("tiled TIFF
+// images", "32-bit Photoshop images" ...; the message reads "Can't read " and this text). Each reader and loadBySignature clear it on this thread as they start; a
+// reader that refuses a variant it knows sets it and returns kReadUnsupported, saying whether other
+// decoders may try the file (not when they are known to make a wrong picture of it).
+int refuseUnsupported(const char* what, bool decodersMayTry = true);
+void clearUnsupportedReason();
+const std::string& unsupportedReason();
+bool otherDecodersMayTry();
+
+// Whether a header's promise of `promised` bytes of uncompressed pixel data is kept well enough to be
+// read: a file cut short keeps its zero-filled lines, but one holding less than an eighth of its
+// pixels is damaged (a few header bytes must not become a huge blank picture).
+bool holdsEnoughPixelData(int64_t present, int64_t promised);
+
+// The text a failed read shows, and whether its code is appended ("  [ code ]"). Code 1 names what was
+// unsupported when the last read on this thread said so (unsupportedReason), else compression.
 struct ReaderMessage {
   std::string text;
   long code;  // kNoCode when nothing is appended
 };
 ReaderMessage readerMessage(int result);
+ReaderMessage readerMessage(int result, const std::string& unsupported);

@@ -1,10 +1,46 @@
 #include "image/open_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+std::FILE* openRegularFileForReading(const char* path, std::string* whyNot) {
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    if (whyNot) *whyNot = std::strerror(errno);
+    return nullptr;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (whyNot) *whyNot = "not a regular file";
+    ::close(fd);
+    return nullptr;
+  }
+  // Regular files never block; the flag is dropped so that the stream behaves as fopen's would.
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (!file) {
+    if (whyNot) *whyNot = std::strerror(errno);
+    ::close(fd);
+  }
+  return file;
+}
+
 bool OpenFile::open(const FileSpec& spec, const char* mode) {
   close();
   spec_ = spec;
   spec_.path[sizeof spec_.path - 1] = 0;
-  handle_ = std::fopen(spec_.path, mode);
+  failure_.clear();
+  if (mode[0] == 'r') {
+    handle_ = openRegularFileForReading(spec_.path, &failure_);
+  } else {
+    handle_ = std::fopen(spec_.path, mode);
+    if (!handle_) failure_ = std::strerror(errno);
+  }
   return handle_ != nullptr;
 }
 

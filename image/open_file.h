@@ -8,6 +8,12 @@
 
 #include "platform/file_spec.h"
 
+// Opens path for reading only when it names a regular file. The open itself never blocks (a FIFO
+// without a writer would hold fopen forever), and FIFOs, devices and directories are refused after
+// it. Null on failure, with the reason in whyNot when it is given ("not a regular file" or the
+// system's text).
+std::FILE* openRegularFileForReading(const char* path, std::string* whyNot = nullptr);
+
 class OpenFile {
  public:
   OpenFile() = default;
@@ -15,8 +21,11 @@ class OpenFile {
   OpenFile(const OpenFile&) = delete;
   OpenFile& operator=(const OpenFile&) = delete;
 
-  // mode is "rb" or "wb". Returns false (and keeps no handle) when the file cannot be opened.
+  // mode is "rb" or "wb". Returns false (and keeps no handle) when the file cannot be opened; reading
+  // opens only regular files (see openRegularFileForReading).
   bool open(const FileSpec& spec, const char* mode);
+  // Why the last open failed; empty after a successful one.
+  const std::string& openFailure() const { return failure_; }
   // Reads from bytes held in memory, as if they were a file named by spec (fuzzing, resources).
   bool openMemory(const void* bytes, size_t size, const FileSpec& spec);
   // Returns false when buffered data could not be written out.
@@ -36,4 +45,5 @@ class OpenFile {
  private:
   std::FILE* handle_ = nullptr;
   FileSpec spec_;
+  std::string failure_;
 };

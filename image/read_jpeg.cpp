@@ -8,6 +8,7 @@
 
 #include "image/image_readers.h"
 #include "image/jpeg_library.h"
+#include "image/jpeg_scans.h"
 
 namespace {
 
@@ -64,6 +65,7 @@ class DecompressHandle {
 }  // namespace
 
 int readJpeg(ImageBuffer& buffer, OpenFile& file) {
+  clearUnsupportedReason();
   if (!buffer.hasHeader()) return kReadNoBuffer;
   std::lock_guard<std::mutex> guard(decoderLock);
   JpegDecoder* d = decoder();
@@ -80,6 +82,8 @@ int readJpeg(ImageBuffer& buffer, OpenFile& file) {
     return kReadNoMemory;
   }
   if (file.read(bytes.data(), size) != size) return kReadFormatError;
+  if (countJpegScans(bytes.data(), bytes.size(), kMaxJpegScans) > kMaxJpegScans)
+    return refuseUnsupported("JPEG images of more than 500 scans");
 
   int width = 0, height = 0, subsampling = 0, colourspace = 0;
   if (d->header(handle.get(), bytes.data(), static_cast<unsigned long>(size), &width, &height, &subsampling,

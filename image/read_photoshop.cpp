@@ -24,6 +24,7 @@ bool readBigEndian(OpenFile& file, int length, uint32_t& value) {
 }  // namespace
 
 int readPhotoshop(ImageBuffer& buffer, OpenFile& file) {
+  clearUnsupportedReason();
   if (!buffer.hasHeader()) return kReadNoBuffer;
   uint8_t head[30];
   if (!file.seek(0) || file.read(head, sizeof head) != long(sizeof head)) return kReadFormatError;
@@ -41,6 +42,8 @@ int readPhotoshop(ImageBuffer& buffer, OpenFile& file) {
   long bytesPerSample = 1;
   if (depth == 16) {
     bytesPerSample = 2;
+  } else if (depth == 32 && mode != kBitmapMode) {
+    return refuseUnsupported("32-bit Photoshop images");
   } else if (depth != 8 && mode != kBitmapMode) {
     return kReadUnsupported;
   }
@@ -60,6 +63,16 @@ int readPhotoshop(ImageBuffer& buffer, OpenFile& file) {
   position += 2;
   const bool packed = compression != 0;
 
+  // Raw channels must be there in good part; packed ones need at least their table of row counts and
+  // two bytes for every 128 bytes of each line. Bitmap lines hold 8 pixels a byte.
+  const uint32_t used = std::min<uint32_t>(channels, 4);
+  const long fileSize = file.size();
+  if (fileSize >= 0) {
+    const int64_t lines = int64_t(used) * height;
+    const int64_t lineSize = mode == kBitmapMode ? (int64_t(width) + 7) / 8 : int64_t(width) * bytesPerSample;
+    const int64_t promised = packed ? int64_t(channels) * height * 2 + lines * 2 * ((lineSize + 127) / 128) : lines * lineSize;
+    if (!holdsEnoughPixelData(fileSize - position, promised)) return kReadFormatError;
+  }
   const int bits = channels <= 3 ? 24 : 32;
   if (!buffer.create(int(width), int(height), bits)) return kReadNoMemory;
   if (mode == kBitmapMode) return kReadOk;
@@ -68,8 +81,6 @@ int readPhotoshop(ImageBuffer& buffer, OpenFile& file) {
   // must not paint over it. Such a buffer is fully opaque.
   if (pixelBytes == 4 && mode != kRgbMode) buffer.setAlpha(255);
 
-  const long fileSize = file.size();
-  const uint32_t used = std::min<uint32_t>(channels, 4);
   const long lineBytes = long(width) * bytesPerSample;
   std::vector<uint16_t> rowCounts;
   std::vector<uint8_t> line;

@@ -4,6 +4,7 @@
 #include "image/read_number.h"
 
 int readTarga(ImageBuffer& buffer, OpenFile& file) {
+  clearUnsupportedReason();
   if (!buffer.hasHeader()) return kReadNoBuffer;
   uint8_t head[18];
   if (!file.seek(0) || file.read(head, sizeof head) != long(sizeof head)) return kReadFormatError;
@@ -21,6 +22,12 @@ int readTarga(ImageBuffer& buffer, OpenFile& file) {
   if (width == 0 || height == 0) return kReadFormatError;
   if (imageType > 3) return kReadUnsupported;
   if (width > uint32_t(ImageBuffer::kMaxSide) || height > uint32_t(ImageBuffer::kMaxSide)) return kReadTooLarge;
+  // Colour-map entries take whole bytes each (a 15-bit entry takes two).
+  const long mapBytes = long(mapLength) * long((mapEntryBits + 7) / 8);
+  const long dataStart = 18 + long(identifierLength) + mapBytes;
+  const long lineBytes = long(width) * long(bits / 8);
+  const long fileSize = file.size();
+  if (fileSize >= 0 && !holdsEnoughPixelData(fileSize - dataStart, int64_t(lineBytes) * height)) return kReadFormatError;
   if (!buffer.create(int(width), int(height), int(bits))) return kReadNoMemory;
   if (bits == 8) {
     // The colour map is not used: 8-bit files are grey, also in a buffer that had another palette.
@@ -31,10 +38,7 @@ int readTarga(ImageBuffer& buffer, OpenFile& file) {
     }
   }
 
-  // Colour-map entries take whole bytes each (a 15-bit entry takes two).
-  const long mapBytes = long(mapLength) * long((mapEntryBits + 7) / 8);
-  bool more = file.seek(18 + long(identifierLength) + mapBytes);
-  const long lineBytes = long(width) * long(bits / 8);
+  bool more = file.seek(dataStart);
   for (uint32_t i = 0; i < height; ++i) {
     uint8_t* line = buffer.row(int(i));
     std::memset(line, 0, size_t(lineBytes));

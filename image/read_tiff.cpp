@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "image/image_readers.h"
 #include "image/read_number.h"
@@ -17,6 +19,10 @@ enum TiffTag : uint32_t {
   kTagSamplesPerPixel = 277,
   kTagRowsPerStrip = 278,
   kTagPlanarConfiguration = 284,
+  kTagTileWidth = 322,
+  kTagTileLength = 323,
+  kTagTileOffsets = 324,
+  kTagTileByteCounts = 325,
 };
 enum TiffType : uint32_t { kTypeShort = 3, kTypeLong = 4 };
 
@@ -38,6 +44,7 @@ uint32_t typeSize(uint32_t type) {
 }  // namespace
 
 int readTiff(ImageBuffer& buffer, OpenFile& file) {
+  clearUnsupportedReason();
   if (!buffer.hasHeader()) return kReadNoBuffer;
   uint8_t block[kBlock];
   if (!file.seek(0)) return kReadFormatError;
@@ -66,6 +73,8 @@ int readTiff(ImageBuffer& buffer, OpenFile& file) {
   bool stripShorts = false;
   bool stripsInline = false;  // two 16-bit offsets fit in the entry itself
   uint8_t stripBytes[4] = {};
+  uint32_t compression = 1, sampleBits = 8, planar = 1;
+  bool tiled = false;
   const uint32_t entries = readNumber(block + directory, 2, bigEndian);
   for (uint32_t i = 0; i < entries; ++i) {
     const long at = directory + 2 + 12 * long(i);
@@ -81,9 +90,7 @@ int readTiff(ImageBuffer& buffer, OpenFile& file) {
     switch (tag) {
       case kTagWidth: width = value; break;
       case kTagHeight: height = value; break;
-      case kTagCompression:
-        if (value != 1) return kReadUnsupported;
-        break;
+      case kTagCompression: compression = value; break;
       case kTagStripOffsets:
         stripCount = count;
         stripValue = value;
@@ -91,33 +98,75 @@ int readTiff(ImageBuffer& buffer, OpenFile& file) {
         stripsInline = fits;
         std::memcpy(stripBytes, e + 8, 4);
         break;
-      case kTagBitsPerSample: {
-        // Lines of other sample sizes, read as 8-bit samples, come out as stripes; such files are
-        // left to decoders that take them. All samples of a pixel have one size in practice, so
-        // the first one tells.
-        uint32_t first = value;
+      case kTagBitsPerSample:
+        // All samples of a pixel have one size in practice, so the first one tells.
+        sampleBits = value;
         if (!fits) {
           uint8_t at[2];
-          first = file.seek(long(value)) && file.read(at, 2) == 2 ? readNumber(at, 2, bigEndian) : 0;
+          sampleBits = file.seek(long(value)) && file.read(at, 2) == 2 ? readNumber(at, 2, bigEndian) : 0;
         }
-        if (first != 8) return kReadUnsupported;
         break;
-      }
-      case kTagPlanarConfiguration:
-        // Each sample in a plane of its own cannot be read as interleaved lines.
-        if (value != 1) return kReadUnsupported;
-        break;
+      case kTagPlanarConfiguration: planar = value; break;
+      case kTagTileWidth:
+      case kTagTileLength:
+      case kTagTileOffsets:
+      case kTagTileByteCounts: tiled = true; break;
       case kTagSamplesPerPixel: samples = value; break;
       case kTagRowsPerStrip: rowsPerStrip = value; break;
       default: break;
     }
   }
+  // Tiles are rectangles of their own, not lines: read as strips they would be noise, and the fallback
+  // decoders make a blank picture of them, so no other decoder is asked.
+  if (tiled) return refuseUnsupported("tiled TIFF images", false);
+  if (compression != 1) return kReadUnsupported;
+  if (sampleBits != 8) {
+    // Lines of other sample sizes, read as 8-bit samples, come out as stripes; such files are left to
+    // decoders that take them.
+    static thread_local std::string why;
+    why = "TIFF images with " + std::to_string(sampleBits) + "-bit samples";
+    return refuseUnsupported(why.c_str());
+  }
+  // Each sample in a plane of its own cannot be read as interleaved lines.
+  if (planar != 1) return refuseUnsupported("planar TIFF images");
   if (width > uint32_t(ImageBuffer::kMaxSide) || height > uint32_t(ImageBuffer::kMaxSide)) return kReadTooLarge;
   if (width == 0 || height == 0) return kReadFormatError;
   // One to four samples of 8 bits: 8, 16, 24 or 32 bits per pixel, each a depth the buffer has.
   if (samples < 1 || samples > 4) return kReadFormatError;
   if (rowsPerStrip == 0) rowsPerStrip = height;
   const int bits = int(samples) * 8;
+
+  const long lineBytes = long(width) * bits / 8;
+  const long entrySize = stripShorts ? 2 : 4;
+  // The offset of strip `strip` from the offsets array; false where the array ends.
+  auto stripOffset = [&](uint32_t strip, long& offset) {
+    uint8_t entry[4];
+    if (stripsInline) {
+      if ((strip + 1) * entrySize > 4) return false;
+      std::memcpy(entry, stripBytes + strip * entrySize, size_t(entrySize));
+    } else if (!file.seek(long(stripValue) + long(strip) * entrySize) || file.read(entry, entrySize) != entrySize) {
+      return false;
+    }
+    offset = long(readNumber(entry, int(entrySize), bigEndian));
+    return true;
+  };
+
+  // How much of its lines the file holds, counted over the strips the lines need.
+  const long fileSize = file.size();
+  if (fileSize >= 0) {
+    int64_t present = 0;
+    if (stripCount <= 1) {
+      present = std::min<int64_t>(int64_t(lineBytes) * height, fileSize - long(stripValue));
+    } else {
+      long offset = 0;
+      for (uint32_t strip = 0, rows = 0; strip < stripCount && rows < height && stripOffset(strip, offset); ++strip) {
+        const uint32_t n = std::min(rowsPerStrip, height - rows);
+        if (offset < fileSize) present += std::min<int64_t>(int64_t(n) * lineBytes, fileSize - offset);
+        rows += n;
+      }
+    }
+    if (!holdsEnoughPixelData(present, int64_t(lineBytes) * height)) return kReadFormatError;
+  }
   if (!buffer.create(int(width), int(height), bits)) return kReadNoMemory;
   if (bits == 8) {
     // A buffer re-created at the same geometry keeps its old palette; one sample is grey.
@@ -125,22 +174,14 @@ int readTiff(ImageBuffer& buffer, OpenFile& file) {
     for (int i = 0; i < 256; ++i) palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = uint8_t(i);
   }
 
-  const long lineBytes = long(width) * bits / 8;
   uint32_t row = 0;
   if (stripCount <= 1) {
     if (file.seek(long(stripValue)))
       while (row < height && file.read(buffer.row(int(row)), lineBytes) > 0) ++row;
   } else {
-    const long entrySize = stripShorts ? 2 : 4;
     for (uint32_t strip = 0; strip < stripCount && row < height; ++strip) {
-      uint8_t entry[4];
-      if (stripsInline) {
-        if ((strip + 1) * entrySize > 4) break;
-        std::memcpy(entry, stripBytes + strip * entrySize, size_t(entrySize));
-      } else if (!file.seek(long(stripValue) + long(strip) * entrySize) || file.read(entry, entrySize) != entrySize) {
-        break;
-      }
-      const long offset = long(readNumber(entry, int(entrySize), bigEndian));
+      long offset = 0;
+      if (!stripOffset(strip, offset)) break;
       if (!file.seek(offset)) continue;
       for (uint32_t n = 0; n < rowsPerStrip && row < height; ++n, ++row)
         if (file.read(buffer.row(int(row)), lineBytes) <= 0) break;

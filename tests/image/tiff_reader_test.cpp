@@ -150,15 +150,24 @@ TEST(TiffFaults, StripsBeyondTheFileOrTheImage) {
     set32(bad, at + 4, 0xffffffff, false);
     ImageBuffer b;
     EXPECT_EQ(readTiffBytes(bad, b), kReadOk);  // the strips read what they find
+    // An offsets array beyond the file, or every strip offset beyond it: no line is there to read,
+    // and the file is damaged rather than a blank picture.
     set32(bad, at + 8, 0x7ffffff0, false);
-    EXPECT_EQ(readTiffBytes(bad, b), kReadOk);
-    // Every strip offset beyond the file: nothing is read, nothing breaks.
+    EXPECT_EQ(readTiffBytes(bad, b), kReadFormatError);
     bad = f;
     const uint32_t array = readNumber(&f[at + 8], 4, false);
     for (uint32_t k = 0; k < 6; ++k) set32(bad, array + 4 * k, 0x7fff0000, false);
     ImageBuffer fresh;
-    EXPECT_EQ(readTiffBytes(bad, fresh), kReadOk);
-    EXPECT_EQ(pixel(fresh, 0, 0), (Rgba{0, 0, 0, 0}));
+    EXPECT_EQ(readTiffBytes(bad, fresh), kReadFormatError);
+    // One strip of six still there is enough: strips that read nothing leave their lines to the next
+    // strip, so the last strip's line comes out on top and the other lines stay blank.
+    set32(bad, array + 20, readNumber(&f[array + 20], 4, false), false);
+    ASSERT_EQ(readTiffBytes(bad, fresh), kReadOk);
+    Rgba top = colourAt(1, 5);
+    top.a = 0;
+    EXPECT_EQ(pixel(fresh, 1, 0), top);
+    EXPECT_EQ(pixel(fresh, 1, 1), (Rgba{0, 0, 0, 0}));
+    EXPECT_EQ(pixel(fresh, 0, 5), (Rgba{0, 0, 0, 0}));
   }
   // Rows per strip larger than the image stop at the image's height.
   TiffSpec tall = s;
