@@ -123,8 +123,7 @@ int readTiff(ImageBuffer& buffer, OpenFile& file) {
   if (sampleBits != 8) {
     // Lines of other sample sizes, read as 8-bit samples, come out as stripes; such files are left to
     // decoders that take them.
-    static thread_local std::string why;
-    why = "TIFF images with " + std::to_string(sampleBits) + "-bit samples";
+    const std::string why = "TIFF images with " + std::to_string(sampleBits) + "-bit samples";
     return refuseUnsupported(why.c_str());
   }
   // Each sample in a plane of its own cannot be read as interleaved lines.

@@ -2,8 +2,11 @@
 #include "image/image_readers.h"
 
 namespace {
-thread_local std::string reason;
-thread_local bool othersMayTry = true;
+// Plain statics: a thread_local with a destructor keeps a plug-in copy from unloading at dlclose and
+// runs its destructor after the copy's heap use has gone (a crash at exit). Pictures are read on one
+// thread per copy of the plug-in.
+std::string reason;
+bool othersMayTry = true;
 }  // namespace
 
 int refuseUnsupported(const char* what, bool decodersMayTry) {
