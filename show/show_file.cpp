@@ -1,11 +1,10 @@
 #include "show/show_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
+
+#include "image/open_file.h"
 
 namespace {
 
@@ -19,52 +18,39 @@ std::string kindOf(mode_t mode) {
 
 }  // namespace
 
-int openRegularFile(const std::string& path, std::string& error) {
-  // O_NONBLOCK lets the open of a FIFO return at once, so that fstat can tell what it is.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
-    error = std::string("cannot be opened for reading (") + std::strerror(errno) + ")";
-    return -1;
-  }
+std::FILE* openRegularFile(const std::string& path, std::string& error) {
+  std::string why;
+  if (std::FILE* file = openRegularFileForReading(path.c_str(), &why)) return file;
+  // Say what the path is instead, when it is there but no regular file (stat never blocks).
   struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    error = std::string("cannot be examined (") + std::strerror(errno) + ")";
-    ::close(fd);
-    return -1;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    error = kindOf(info.st_mode);
-    ::close(fd);
-    return -1;
-  }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  return fd;
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) error = kindOf(info.st_mode);
+  else error = "cannot be opened for reading (" + why + ")";
+  return nullptr;
 }
 
 bool readRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, std::string& error) {
-  const int fd = openRegularFile(path, error);
-  if (fd < 0) return false;
+  std::FILE* file = openRegularFile(path, error);
+  if (!file) return false;
   bytes.clear();
   uint8_t chunk[65536];
   bool ok = true;
   for (;;) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      error = std::string("could not be read (") + std::strerror(errno) + ")";
-      ok = false;
+    const size_t n = std::fread(chunk, 1, sizeof chunk, file);
+    if (n == 0) {
+      if (std::ferror(file)) {
+        error = "could not be read";
+        ok = false;
+      }
       break;
     }
-    if (n == 0) break;
-    if (bytes.size() + size_t(n) > limit) {
+    if (bytes.size() + n > limit) {
       error = "is larger than the " + std::to_string(limit) + " bytes such a file may have";
       ok = false;
       break;
     }
     bytes.insert(bytes.end(), chunk, chunk + n);
   }
-  ::close(fd);
+  std::fclose(file);
   return ok;
 }
 

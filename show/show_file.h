@@ -5,6 +5,7 @@
 // plug-in's own loading applies too).
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@
 constexpr size_t kMaxShowFileSize = 4 * 1024 * 1024;
 
 // Opens path for reading when it names a regular file, without ever blocking on the way (a FIFO with
-// no writer would block an ordinary open). Returns the descriptor, or -1 with a one-line reason.
-int openRegularFile(const std::string& path, std::string& error);
+// no writer would block an ordinary open): the picture readers' openRegularFileForReading, with a
+// reason that says what the path is instead. Null with a one-line reason on failure.
+std::FILE* openRegularFile(const std::string& path, std::string& error);
 
 // Reads a regular file whole. False with a one-line reason when it cannot be opened, is not a
 // regular file, holds more than limit bytes or cannot be read.

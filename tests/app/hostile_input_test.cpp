@@ -10,6 +10,7 @@
 #include <climits>
 #include <thread>
 
+#include "app/media/host_frame.h"
 #include "app/show_json.h"
 #include "tests/app/cli_test_support.h"
 #include "tests/show/stored_show_bytes.h"
@@ -345,4 +346,16 @@ TEST(SettingsFileOfTheHost, RenderInfoAndImageLeaveItByteForByte) {
   EXPECT_EQ(after.st_ino, before.st_ino);
   EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
   EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+}
+
+TEST(Arguments, AFrameTooLargeForItsHeaderIsRefusedBeforeAnyAllocation) {
+  HostFrame frame;
+  EXPECT_THROW(frame.create(999999999, 1, 24, true), std::length_error);
+  EXPECT_THROW(frame.create(70000, 70000, 32, false), std::length_error);
+  EXPECT_TRUE(frame.empty());
+  // Ordinary frames keep their padded rows.
+  frame.create(13, 2, 24, true);
+  EXPECT_EQ(frame.rowStep, 40);
+  EXPECT_EQ(frame.header.sizeImage, 80u);
+  EXPECT_EQ(frame.pixels.size(), 80u);
 }
