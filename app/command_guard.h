@@ -3,6 +3,7 @@
 // running out, a library's exception) becomes one line on standard error and an exit code, never an
 // abort. The commands' own exits (CLI's errors) pass through unchanged.
 #include <cstdio>
+#include <exception>
 #include <new>
 #include <utility>
 
@@ -20,6 +21,9 @@ auto guarded(Command command) {
       throw CLI::RuntimeError(kExitFailure);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "kestrelmove: %s\n", e.what());
+      throw CLI::RuntimeError(kExitFailure);
+    } catch (...) {
+      std::fprintf(stderr, "kestrelmove: failed unexpectedly\n");
       throw CLI::RuntimeError(kExitFailure);
     }
   };

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/command_guard.h"
 #include "app/commands.h"
 #include "app/media/frame_rate.h"
 #include "app/media/output_path.h"
@@ -203,5 +204,5 @@ void addEditCommand(CLI::App& app) {
       ->capture_default_str();
   edit->add_option("--script", options->script, "An input script to replay into the editor (see the README)");
   edit->add_option("--screen", options->screen, "The screen's size WIDTHxHEIGHT (default: the display's usable area)");
-  edit->callback([options] { runEdit(*options); });
+  edit->callback(guarded([options] { runEdit(*options); }));
 }

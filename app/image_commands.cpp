@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/command_guard.h"
 #include "app/commands.h"
 #include "app/image_png.h"
 #include "image/image_buffer.h"
@@ -98,12 +99,12 @@ void addImageCommands(CLI::App& app) {
   CLI::App* info = image->add_subcommand(
       "info", "Show which reader takes a Photoshop, TIFF, BMP, Targa or JPEG file and what it reads");
   info->add_option("file", infoPath, "The picture file")->required();
-  info->callback([] { runInfo(infoPath); });
+  info->callback(guarded([] { runInfo(infoPath); }));
 
   static std::string input, output;
   CLI::App* convert = image->add_subcommand("convert", "Read any supported picture and write it as BMP, Targa or PNG");
   convert->add_option("input", input, "The picture file to read")->required();
   convert->add_option("output", output, "The file to write; its extension (.bmp, .tga, .png) picks the format")
       ->required();
-  convert->callback([] { runConvert(input, output); });
+  convert->callback(guarded([] { runConvert(input, output); }));
 }

@@ -1,5 +1,8 @@
 // kestrelmove: renders, inspects and builds shows from the command line, driving the plug-in as a
 // host application would.
+#include <cstdio>
+#include <exception>
+
 #include "app/commands.h"
 #include "app/video_mode.h"
 
@@ -20,6 +23,10 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? kExitOk : kExitBadInput;
+  } catch (const std::exception& e) {
+    // Whatever escapes the reading of the arguments themselves: one line, never an abort.
+    std::fprintf(stderr, "kestrelmove: %s\n", e.what());
+    return kExitFailure;
   }
   return kExitOk;
 }

@@ -11,6 +11,7 @@
 #include "app/pipl_text.h"
 #include "app/plugin_library.h"
 #include "app/render_job.h"
+#include "app/render_limits.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ void addJobOptions(CLI::App& command, RenderOptions& o) {
                      "Host frames FIRST-LAST, inclusive (default: the input movie's frames, else the show's length)");
   command.add_flag("--fields", o.fields, "Interlaced output: each frame woven from two rendered fields, top field first");
   addMovieOptions(command, o);
+  addRenderLimitOptions(command, o);
   command.add_flag("--allow-missing", o.allowMissing,
                    "Render pictures that cannot be loaded as the placeholder picture instead of failing");
 }

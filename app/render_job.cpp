@@ -14,6 +14,7 @@
 #include "app/media/render_call.h"
 #include "app/plugin_library.h"
 #include "app/progress_meter.h"
+#include "app/render_limits.h"
 #include "app/show_pictures.h"
 #include "app/show_sound_track.h"
 #include "app/vft32/movie_job.h"
@@ -218,6 +219,7 @@ bool prepareRender(const RenderOptions& options, RenderJob& job, std::string& er
     job.firstFrame = 0;
     const int count = job.source->frameCount();
     job.lastFrame = (count > 0 ? count : storedShowLength(job.block)) - 1;
+    if (count <= 0 && !checkShowDuration(int64_t(job.lastFrame) + 1, job.output.rate, error)) return false;
   }
   if (options.threads < 1 || options.threads > 64) {
     error = "threads must be 1 to 64";
@@ -226,6 +228,7 @@ bool prepareRender(const RenderOptions& options, RenderJob& job, std::string& er
   job.threads = options.threads;
   job.output.threads = options.threads;
   job.source->setDecodeThreads(options.threads);
+  if (!checkPictureMemory(job.block, options.maxPictureMemory, options.threads, error)) return false;
   return chooseMovieDetails(options, job, error) && checkOutput(job.output, error);
 }
 

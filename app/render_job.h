@@ -25,6 +25,7 @@ struct RenderOptions {
   bool overwrite = false;
   bool progressLines = false;
   bool allowMissing = false;  // pictures that cannot be loaded render as the placeholder picture
+  std::string maxPictureMemory;  // --max-picture-memory; empty: half of the machine's memory
 };
 
 struct RenderJob {

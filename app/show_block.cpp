@@ -1,75 +1,41 @@
 #include "app/show_block.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <climits>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 
-namespace {
-
-constexpr size_t kHeaderSize = 334;
-constexpr size_t kRecordSize = 298;
-constexpr size_t kKeySize = 56;
-
-struct Reader {
-  const uint8_t* p;
-  bool swapped;
-  uint32_t u32(size_t at) const {
-    uint32_t v;
-    std::memcpy(&v, p + at, 4);
-    return swapped ? __builtin_bswap32(v) : v;
-  }
-};
-
-}  // namespace
+#include "show/show_file.h"
 
 bool readShowBlock(const std::string& path, ShowBlock& block, std::string& error) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    error = "cannot read show '" + path + "': " + std::strerror(errno);
-    return false;
-  }
-  std::vector<uint8_t> bytes(KM_PARAMETER_BLOCK_SIZE + 1);
-  const size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
-  const bool readError = std::ferror(f);
-  std::fclose(f);
-  if (readError) {
-    error = "cannot read show '" + path + "': read error";
-    return false;
-  }
-  if (n > KM_PARAMETER_BLOCK_SIZE) {
-    error = "show '" + path + "' is larger than the 64000-byte parameter block";
-    return false;
-  }
+  ShowFile file;
   // A show cut short would render with pictures silently missing; every command refuses it alike.
-  if (!parseStoredShow(bytes.data(), n, block.show, error)) {
+  if (!readShowFile(path, file, error)) {
     error = path + ": " + error;
     return false;
   }
+  if (file.fileSize > KM_PARAMETER_BLOCK_SIZE) {
+    error = "show '" + path + "' is larger than the 64000-byte parameter block";
+    return false;
+  }
+  // The plug-in is handed the stored show and nothing of the file behind it.
+  block.show = std::move(file.show);
   block.bytes.assign(KM_PARAMETER_BLOCK_SIZE, 0);
-  std::memcpy(block.bytes.data(), bytes.data(), n);
+  std::memcpy(block.bytes.data(), file.storedBytes.data(), file.storedBytes.size());
   return true;
 }
 
 int storedShowLength(const ShowBlock& block) {
-  const uint8_t* p = block.bytes.data();
-  const Reader r{p, p[0] == 0x12 && p[1] == 0x34};
-  const size_t length = std::min<size_t>(r.u32(4), KM_PARAMETER_BLOCK_SIZE);
-  int lastKey = 0;
+  StoredShow show;
+  std::string error;
+  if (!parseStoredShow(block.bytes.data(), block.bytes.size(), show, error) || show.pictures.empty()) return 1;
   float recorded = 0;
-  size_t offset = kHeaderSize;
-  for (int i = 0; i <= 31 && offset + 326 < length; ++i) {
-    const uint32_t keys = r.u32(offset + 294);
-    if (keys == 0 || keys > 128 || offset + kRecordSize + keys * kKeySize > KM_PARAMETER_BLOCK_SIZE) break;
-    const size_t first = offset + kRecordSize;
-    if (i == 0) {
-      const uint32_t bits = r.u32(first + 11 * 4);
-      std::memcpy(&recorded, &bits, 4);
-    }
-    for (uint32_t k = 0; k < keys; ++k) lastKey = std::max(lastKey, int(int32_t(r.u32(first + k * kKeySize + 12 * 4))));
-    offset += kRecordSize + keys * kKeySize;
-  }
+  std::memcpy(&recorded, &show.pictures[0].keys[0].reserved11, 4);
   if (std::isfinite(recorded) && recorded >= 1 && recorded < 1e7f) return int(recorded);
-  return std::max(1, lastKey + 1);
+  // Wide arithmetic: a key may sit at INT_MAX, one frame past which no int can count.
+  int64_t lastKey = 0;
+  for (const StoredPicture& p : show.pictures)
+    for (const KeyFrame& k : p.keys) lastKey = std::max<int64_t>(lastKey, k.time);
+  return int(std::clamp<int64_t>(lastKey + 1, 1, INT_MAX));
 }

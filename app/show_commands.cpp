@@ -12,12 +12,10 @@
 #include "app/commands.h"
 #include "app/show_json.h"
 #include "show/interpolation.h"
+#include "show/show_file.h"
 #include "show/stored_show.h"
 
 namespace {
-
-// Larger than any stored show with room for whatever a saved parameter block carries behind it.
-constexpr std::uintmax_t kMaxShowFileSize = 4 * 1024 * 1024;
 
 [[noreturn]] void leave(int code, const std::string& file, const std::string& message) {
   std::fprintf(stderr, "kestrelmove: %s: %s\n", file.c_str(), message.c_str());
@@ -25,17 +23,9 @@ constexpr std::uintmax_t kMaxShowFileSize = 4 * 1024 * 1024;
 }
 
 std::vector<uint8_t> readFile(const std::string& path, std::uintmax_t limit) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) leave(kExitBadInput, path, "is a folder, not a file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) leave(kExitBadInput, path, "cannot be opened for reading");
   std::vector<uint8_t> bytes;
-  char chunk[65536];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + in.gcount());
-    if (bytes.size() > limit) leave(kExitBadInput, path, "is too large for a show file");
-  }
-  if (in.bad()) leave(kExitBadInput, path, "could not be read");
+  std::string error;
+  if (!readRegularFile(path, size_t(limit), bytes, error)) leave(kExitBadInput, path, error);
   return bytes;
 }
 
@@ -60,19 +50,12 @@ void writeFileAtomically(const std::string& path, const std::vector<uint8_t>& by
   }
 }
 
-struct ParsedShowFile {
-  StoredShow show;
-  std::vector<uint8_t> extra;  // bytes of the file behind the stored length
-};
-
-ParsedShowFile readShowFile(const std::string& path) {
-  const std::vector<uint8_t> bytes = readFile(path, kMaxShowFileSize);
-  ParsedShowFile parsed;
+// The same reading and the same check as render, movie, edit and the plug-in's own loading.
+ShowFile readShow(const std::string& path) {
+  ShowFile file;
   std::string error;
-  if (!parseStoredShow(bytes.data(), bytes.size(), parsed.show, error)) leave(kExitBadInput, path, error);
-  const size_t length = parsed.show.encodedSize();
-  parsed.extra.assign(bytes.begin() + std::ptrdiff_t(length), bytes.end());
-  return parsed;
+  if (!readShowFile(path, file, error)) leave(kExitBadInput, path, error);
+  return file;
 }
 
 void printJson(const Json& json) {
@@ -82,9 +65,9 @@ void printJson(const Json& json) {
 }
 
 void runDump(const std::string& path) {
-  const ParsedShowFile file = readShowFile(path);
+  const ShowFile file = readShow(path);
   Json json = storedShowToJson(file.show);
-  if (!file.extra.empty()) json["extraBytes"] = toHex(file.extra.data(), file.extra.size());
+  if (!file.extraBytes.empty()) json["extraBytes"] = toHex(file.extraBytes.data(), file.extraBytes.size());
   printJson(json);
 }
 
@@ -119,7 +102,7 @@ void runBuild(const std::string& input, const std::string& output) {
 }
 
 void runState(const std::string& path, int frame, bool halfFrame) {
-  const ParsedShowFile file = readShowFile(path);
+  const ShowFile file = readShow(path);
   Json json;
   json["frame"] = frame;
   json["halfFrame"] = halfFrame;

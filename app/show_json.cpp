@@ -79,8 +79,11 @@ Json fileSpecToJson(const FileSpec& file) {
     while (used > 0 && path[used - 1] == 0) --used;
     j["pathBytes"] = toHex(path, used);
   }
-  j["volume"] = file.volume;
-  j["folderId"] = file.folderId;
+  // The numbers sit unaligned in the packed record: copied out, never bound by reference.
+  const int16_t volume = file.volume;
+  const int32_t folderId = file.folderId;
+  j["volume"] = volume;
+  j["folderId"] = folderId;
   return j;
 }
 
@@ -183,8 +186,11 @@ struct JsonReader {
                                           : !onlyKnown(*it, at, {"path", "pathBytes", "volume", "folderId"}))
       return false;
     out = FileSpec{};
-    if (!integer(*it, "volume", at, out.volume, false) || !integer(*it, "folderId", at, out.folderId, false))
-      return false;
+    int16_t volume = 0;
+    int32_t folderId = 0;
+    if (!integer(*it, "volume", at, volume, false) || !integer(*it, "folderId", at, folderId, false)) return false;
+    out.volume = volume;
+    out.folderId = folderId;
     if (const auto bytes = it->find("pathBytes"); bytes != it->end()) {
       std::vector<uint8_t> raw;
       if (!bytes->is_string() || !fromHex(bytes->get<std::string>(), raw) || raw.size() > sizeof out.path)
@@ -343,7 +349,7 @@ bool storedShowFromJson(const Json& j, StoredShow& show, std::string& error) {
   const auto pictures = j.find("pictures");
   if (pictures == j.end() || !pictures->is_array()) return done(in.fail(root, "missing \"pictures\" list"));
   if (pictures->size() > size_t(kStoredMaxPictures))
-    return done(in.fail(root + ".pictures", "has " + std::to_string(pictures->size()) + " pictures (at most 30)"));
+    return done(in.fail(root + ".pictures", "has " + std::to_string(pictures->size()) + " pictures: A show holds at most 30 pictures"));
   for (size_t i = 0; i < pictures->size(); ++i) {
     StoredPicture p;
     if (!in.picture((*pictures)[i], root + ".pictures[" + std::to_string(i) + "]", p)) return done(false);

@@ -3,11 +3,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "image/image_buffer.h"
-#include "image/image_readers.h"
-#include "image/open_file.h"
+#include "image/picture_check.h"
+#include "platform/file_spec.h"
 #include "platform/settings_file.h"
-#include "platform/ui_hooks.h"
 
 namespace fs = std::filesystem;
 
@@ -38,16 +36,6 @@ std::vector<std::string> candidates(const std::string& stored, const fs::path& s
   out.push_back(stored);
   if (!alternate.empty()) out.push_back((fs::path(alternate) / bareName(stored)).string());
   return out;
-}
-
-// 0 when the picture loads; else the reader's result code.
-int loadResult(const std::string& path) {
-  FileSpec spec;
-  spec.setPath(path);
-  OpenFile file;
-  if (!file.open(spec, "rb")) return -1;
-  ImageBuffer image(16, 16, 8);
-  return image.loadBySignature(file);
 }
 
 bool isFile(const std::string& path) {
@@ -81,10 +69,9 @@ std::vector<PictureProblem> resolveShowPictures(ShowBlock& block, const std::str
       problems.push_back({stored, "Can't open graphics file"});
       continue;
     }
-    const int result = loadResult(found);
-    if (result != kReadOk) {
-      const ReaderMessage m = readerMessage(result);
-      problems.push_back({stored, result < 0 ? std::string("Can't open graphics file") : messageText(m.text.c_str(), m.code)});
+    const std::string problem = pictureLoadProblem(found);
+    if (!problem.empty()) {
+      problems.push_back({stored, problem});
       continue;
     }
     if (found != stored && found.size() < kPathBytes) {

@@ -52,14 +52,21 @@ void FilterInstance::loadShowFile() {
     complain(showPath_ + ": " + error + "; frames pass through unchanged");
     return;
   }
-  const std::vector<std::string> missing =
-      resolvePicturePaths(stored, showPath_, settings_.getText("AltImageFolder", ""));
+  const PictureTrouble trouble = resolvePicturePaths(stored, showPath_, settings_.getText("AltImageFolder", ""));
+  const std::vector<std::string>& missing = trouble.missing;
   if (!missing.empty()) {
     std::string names;
     for (const std::string& m : missing) names += (names.empty() ? "'" : ", '") + m + "'";
     complain(showPath_ + ": " + std::to_string(missing.size()) +
              (missing.size() == 1 ? " picture cannot be found: " : " pictures cannot be found: ") + names +
              "; rendering the placeholder picture instead");
+  }
+  if (!trouble.unreadable.empty()) {
+    std::string names;
+    for (const std::string& u : trouble.unreadable) names += (names.empty() ? "" : ", ") + u;
+    complain(showPath_ + ": " + std::to_string(trouble.unreadable.size()) +
+             (trouble.unreadable.size() == 1 ? " picture cannot be loaded: " : " pictures cannot be loaded: ") +
+             names + "; rendering the placeholder picture instead");
   }
   show_->newShow();
   show_->applyStored(stored);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "image/picture_check.h"
 #include "show/stored_show.h"
 
 namespace fs = std::filesystem;
@@ -45,9 +46,14 @@ bool readShowFile(const std::string& path, StoredShow& out, std::string& error) 
   return true;
 }
 
-std::vector<std::string> resolvePicturePaths(StoredShow& show, const std::string& showPath,
-                                             const std::string& alternateFolder) {
-  std::vector<std::string> missing;
+PictureTrouble resolvePicturePaths(StoredShow& show, const std::string& showPath, const std::string& alternateFolder) {
+  PictureTrouble trouble;
+  std::vector<std::string>& missing = trouble.missing;
+  // A file that is there but that no reader takes is named with the reader's reason.
+  auto check = [&](const std::string& stored, const std::string& found) {
+    const std::string problem = pictureLoadProblem(found);
+    if (!problem.empty()) trouble.unreadable.push_back("'" + stored + "' (" + problem + ")");
+  };
   const fs::path folder = fs::path(showPath).parent_path();
   for (StoredPicture& picture : show.pictures) {
     const std::string stored = picture.file.pathText();
@@ -56,6 +62,7 @@ std::vector<std::string> resolvePicturePaths(StoredShow& show, const std::string
       const std::string beside = (folder / path).lexically_normal().string();
       if (isFile(beside) && beside.size() < sizeof picture.file.path) {
         picture.file.setPath(beside);
+        check(stored, beside);
         continue;
       }
     }
@@ -69,7 +76,9 @@ std::vector<std::string> resolvePicturePaths(StoredShow& show, const std::string
       if (folderText.back() == '\\') folderText.back() = '/';
       alternate = (fs::path(folderText) / bareName(stored)).string();
     }
-    if (!isFile(path) && (alternate.empty() || !isFile(alternate))) missing.push_back(stored);
+    if (isFile(path)) check(stored, stored);
+    else if (!alternate.empty() && isFile(alternate)) check(stored, alternate);
+    else missing.push_back(stored);
   }
-  return missing;
+  return trouble;
 }

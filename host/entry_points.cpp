@@ -82,7 +82,8 @@ KM_EXPORT int32_t vfGetInfo(int32_t, int32_t, int32_t request, InfoRecord* info)
 KM_EXPORT int32_t vfAction(int32_t, ActionRecord* record) {
   try {
     PluginContext* context = pluginContext();
-    if (!context || !record) return 1;
+    // Without its state (a failed start-up) or a record the plug-in does nothing, and says so.
+    if (!context || !record) return 0;
     context->show->frameRate = frameRateFromCode(record->frameRateCode);
     context->currentAction = record;
     // The host's record lives only for this call; nothing may reach it afterwards.

@@ -22,7 +22,9 @@ void put32(uint8_t* at, uint32_t v) {
 bool ImageBuffer::write(OpenFile& file, int format) const {
   if (!hasHeader() || !pixels()) return false;
   const int w = width(), h = height(), bits = bitsPerPixel();
-  if (format == 2) return true;
+  // 0 is BMP and 1 Targa; any other number would write nothing (or a file nobody asked for) while
+  // the caller believed it saved.
+  if (format != 0 && format != 1) return false;
   if (format == 1) {
     uint8_t head[18] = {};
     head[2] = 2;

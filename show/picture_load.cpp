@@ -12,6 +12,11 @@ constexpr int kCursorWait = 11;
 int ShowState::loadPicture(const FileSpec& file, int slot) {
   if (strnlen(file.path, sizeof file.path) < 3) return 0;
   if (slot < -1 || slot >= kSlotCount) return -1;
+  // A 31st picture would go into a slot that is never rendered nor stored: refuse it plainly.
+  if (slot == -1 && pictureCount >= kMaxPictures) {
+    showMessage("A show holds at most 30 pictures", kNoCode);
+    return -1;
+  }
 
   setCursor(kCursorWait);
   ImageBuffer loaded(16, 16, 8);
@@ -24,8 +29,8 @@ int ShowState::loadPicture(const FileSpec& file, int slot) {
   const bool fresh = slot == -1;
   const int countBefore = pictureCount;
   if (fresh) {
-    slot = std::min<int>(pictureCount, kMaxPictures);
-    pictureCount = std::min<int>(pictureCount + 1, kMaxPictures);
+    slot = pictureCount;
+    pictureCount += 1;
   }
   PictureSlot& picture = slots[slot];
   if (!picture.image.create(loaded.width(), loaded.height(), 32)) {

@@ -144,7 +144,8 @@ bool parseStoredShow(const uint8_t* data, size_t size, StoredShow& out, std::str
       return false;
     }
     if (index >= kStoredMaxPictures) {
-      error = format("more than %d picture records (another starts at offset %zu)", kStoredMaxPictures, at);
+      error = format("A show holds at most %d pictures; another picture record starts at offset %zu",
+                     kStoredMaxPictures, at);
       return false;
     }
     const size_t recordSize = kStoredRecordSize + kStoredKeySize * size_t(count);

@@ -1,6 +1,8 @@
 #include "app/media/host_frame.h"
 
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 void HostFrame::create(int width, int height, int bitsPerPixel, bool padded) {
   header = FrameHeader{};
@@ -9,10 +11,17 @@ void HostFrame::create(int width, int height, int bitsPerPixel, bool padded) {
   header.height = height;
   header.planes = 1;
   header.bitCount = uint16_t(bitsPerPixel);
-  const int packed = width * (bitsPerPixel / 8);
-  rowStep = padded ? (packed + 3) & ~3 : packed;
-  header.sizeImage = uint32_t(rowStep) * uint32_t(height);
-  pixels.assign(size_t(rowStep) * height, 0);
+  // Sizes come from the command line and from files: worked out wide, so that no product overflows,
+  // and refused when the header's 32-bit fields could not describe the frame.
+  const int64_t packed = int64_t(width) * (bitsPerPixel / 8);
+  const int64_t step = padded ? (packed + 3) & ~int64_t(3) : packed;
+  const int64_t bytes = step * int64_t(height);
+  if (width < 0 || height < 0 || bitsPerPixel < 0 || step > INT32_MAX || bytes > int64_t(UINT32_MAX))
+    throw std::length_error("a frame of " + std::to_string(width) + " x " + std::to_string(height) +
+                            " pixels is too large");
+  rowStep = int(step);
+  header.sizeImage = uint32_t(bytes);
+  pixels.assign(size_t(bytes), 0);
 }
 
 int fieldHeight(int frameHeight, int field) { return field == 1 ? (frameHeight + 1) / 2 : frameHeight / 2; }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include "tests/frei0r/frei0r_test_support.h"
@@ -133,22 +134,48 @@ TEST(Frei0rFilter, MissingOrDamagedShowLeavesFramesUnchangedAndSaysSoOnce) {
   }
 }
 
-TEST(Frei0rFilter, MissingPicturesAreNamedAndTheShowStillRenders) {
+// The every-brush show with its picture file changed by `damage`, loaded and rendered once: what the
+// filter said, and whether the frame still changed.
+struct DamagedPictureRun {
+  std::string err;
+  bool drawn = false;
+};
+DamagedPictureRun renderWithDamagedPicture(const std::string& name, const std::function<void(const fs::path&)>& damage) {
   LoadedFilter filter;
-  ASSERT_TRUE(filter.handle);
-  const fs::path folder = freshFolder("missing-picture");
+  EXPECT_TRUE(filter.handle);
+  if (!filter.handle) return {};
+  const fs::path folder = freshFolder(name);
   const fs::path show = writeEveryBrushShow(folder);
-  fs::remove(folder / "gradient.tga");
+  damage(folder / "gradient.tga");
   f0r_instance_t instance = filter.construct(kWidth, kHeight);
   const std::vector<uint32_t> in = patternFrame(kWidth, kHeight, 1);
   std::vector<uint32_t> out(in.size(), 0);
-  const std::string err = standardErrorOf([&] {
+  DamagedPictureRun run;
+  run.err = standardErrorOf([&] {
     filter.setText(instance, 0, show.string());
     filter.update(instance, 0.2, in.data(), out.data());
   });
-  EXPECT_NE(err.find("2 pictures cannot be found: 'gradient.tga', 'gradient.tga'"), std::string::npos) << err;
-  EXPECT_NE(out, in);
+  run.drawn = out != in;
   filter.destruct(instance);
+  return run;
+}
+
+TEST(Frei0rFilter, MissingPicturesAreNamedAndTheShowStillRenders) {
+  const DamagedPictureRun run = renderWithDamagedPicture("missing-picture", [](const fs::path& p) { fs::remove(p); });
+  EXPECT_NE(run.err.find("2 pictures cannot be found: 'gradient.tga', 'gradient.tga'"), std::string::npos) << run.err;
+  EXPECT_TRUE(run.drawn);
+}
+
+TEST(Frei0rFilter, PicturesThatNoReaderTakesAreNamedWithTheReason) {
+  // Still there under its name, but no longer a picture.
+  const DamagedPictureRun run = renderWithDamagedPicture("unreadable-picture", [](const fs::path& p) {
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << "not a picture at all";
+  });
+  EXPECT_NE(run.err.find("2 pictures cannot be loaded: 'gradient.tga' ("), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("cannot be found"), std::string::npos) << run.err;
+  // FFmpeg's decoders, tried last, may log their own lines; the filter says it once.
+  EXPECT_EQ(countOf(run.err, "kestrelmove: "), 1u) << run.err;
+  EXPECT_TRUE(run.drawn);
 }
 
 // Renders frames 0..count-1 of the show with one instance.

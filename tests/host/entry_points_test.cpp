@@ -86,7 +86,8 @@ TEST(Actions, UnknownActionsAnswerOneAndLeaveTheDestinationAlone) {
   r.record.action = 1;
   EXPECT_EQ(plugin.action(0, &r.record), 1);
   for (uint8_t b : r.destination) ASSERT_EQ(b, 0x5A);
-  EXPECT_EQ(plugin.action(0, nullptr), 1);
+  // Without a record nothing can be rendered, and the answer says so.
+  EXPECT_EQ(plugin.action(0, nullptr), 0);
 }
 
 TEST(Actions, EditIsDiscardedAndLeavesTheBlockAsItWas) {

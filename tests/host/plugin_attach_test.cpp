@@ -2,6 +2,8 @@
 // loaded side by side stay apart, and a render without anyone to answer a box still tells of a missing
 // picture on standard error.
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "tests/host/plugin_test_support.h"
@@ -40,7 +42,7 @@ TEST(LibraryAttach, StartsTheWindowLayerWithItsWorkArea) {
   EXPECT_EQ(s.workBottom, 600);
 }
 
-TEST(LibraryAttach, DetachWritesTheSettingsFile) {
+TEST(LibraryAttach, DetachWritesTheSettingsFileOnlyAfterAChange) {
   ScopedEnv video("KESTRELMOVE_VIDEO", "headless");
   const fs::path file = scratchFolder() / "Kestrelmove.ini";
   std::error_code ec;
@@ -49,7 +51,19 @@ TEST(LibraryAttach, DetachWritesTheSettingsFile) {
     LoadedPlugin plugin;
     EXPECT_EQ(plugin.status().pictureCount, 0);
   }
-  EXPECT_TRUE(fs::exists(file));
+  // Nothing was set, so no file appears.
+  EXPECT_FALSE(fs::exists(file));
+  const std::string text = "[Kestrelmove]\r\nScale=90\r\nNotOurs=1\r\n";
+  std::ofstream(file, std::ios::binary) << text;
+  {
+    LoadedPlugin plugin;
+    std::vector<uint8_t> block = movingShowBlock();
+    RenderRecords r(block.data(), 8, 8, 24);
+    EXPECT_EQ(plugin.action(0, &r.record), 1);
+  }
+  std::ifstream in(file, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+  fs::remove(file, ec);
 }
 
 // What the host program's --threads does: several copies at once, each with its own window layer and

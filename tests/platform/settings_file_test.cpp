@@ -43,8 +43,9 @@ TEST_F(Settings, WithoutAFileEveryKeyTakesItsDefault) {
   EXPECT_EQ(s.filePath(), (folder / "Kestrelmove.ini").string());
   EXPECT_EQ(s.getInteger("AspectMode", 7500), 7500);
   EXPECT_EQ(s.getText("RootVolume", std::string("C:\\")), "C:\\");
+  // Nothing was set, so nothing is written.
   ASSERT_TRUE(s.writeSettings());
-  EXPECT_EQ(readFile(), "[Kestrelmove]\r\n");
+  EXPECT_FALSE(std::filesystem::exists(folder / "Kestrelmove.ini"));
 }
 
 TEST_F(Settings, AFileOfAnotherProductIsReplacedBySection) {
@@ -101,24 +102,23 @@ TEST_F(Settings, NegativeIntegers) {
   EXPECT_EQ(s.getInteger("InitialParID", 0), -25);
 }
 
-TEST_F(Settings, AFullBufferRefusesNewKeysButChangesOldOnes) {
+TEST_F(Settings, AFullTextRefusesNewKeysButChangesOldOnes) {
   SettingsFile s;
-  s.readSettings();
-  // "[Kestrelmove]\r\n" is 15 characters; 20 lines of 50 bring the text to 1015.
-  for (int i = 0; i < 20; ++i) {
-    char key[16];
-    std::snprintf(key, sizeof key, "Key%02d", i);
-    s.setText(key, std::string(42, 'v').c_str());  // "KeyNN=" + 42 + "\r\n" = 50
-  }
-  ASSERT_EQ(std::strlen(s.text()), 1015u);
-  s.setInteger("Scale", 1);  // 1015 + 6 + 1 = 1022 > 1021: refused
+  // Key00 and then padding lines up to three characters short of the limit.
+  std::string text = "[Kestrelmove]\r\nKey00=" + std::string(42, 'v') + "\r\n";
+  const std::string pad = "Pad=" + std::string(60, 'p') + "\r\n";
+  while (text.size() + pad.size() <= SettingsFile::kCapacity - 4) text += pad;
+  text += std::string(SettingsFile::kCapacity - 4 - text.size() - 2, 'q') + "\r\n";
+  s.setTextBuffer(text.c_str());
+  ASSERT_EQ(std::strlen(s.text()), SettingsFile::kCapacity - 4);
+  s.setInteger("Scale", 1);  // "Scale=1\r\n" does not fit the three characters left
   EXPECT_EQ(s.getInteger("Scale", 100), 100);
-  EXPECT_EQ(std::strlen(s.text()), 1015u);
-  s.setText("Key03", "short");
-  EXPECT_EQ(s.getText("Key03", std::string()), "short");
-  // A longer value that would overflow the buffer is refused and the limit holds.
-  s.setText("Key04", std::string(200, 'w').c_str());
-  EXPECT_EQ(s.getText("Key04", std::string()), std::string(42, 'v'));
+  EXPECT_FALSE(s.hasChanges());
+  s.setText("Key00", "short");
+  EXPECT_EQ(s.getText("Key00", std::string()), "short");
+  // A longer value that would overflow the text is refused and the limit holds.
+  s.setText("Key00", std::string(200, 'w').c_str());
+  EXPECT_EQ(s.getText("Key00", std::string()), "short");
   EXPECT_LE(std::strlen(s.text()), SettingsFile::kCapacity - 1);
 }
 

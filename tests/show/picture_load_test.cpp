@@ -111,14 +111,21 @@ TEST_F(PictureLoad, ChangedPictureKeepsItsKeys) {
   EXPECT_EQ(show->slots[0].file.pathText(), folder.file("q.bmp"));
 }
 
-TEST_F(PictureLoad, ThirtyPicturesThenSlotThirty) {
+TEST_F(PictureLoad, AThirtyFirstPictureIsRefused) {
   const FileSpec f = pictureFile("small.bmp", 8, 4);
   for (int i = 0; i < kMaxPictures; ++i) ASSERT_EQ(show->loadPicture(f, -1), i);
   EXPECT_EQ(show->pictureCount, 30);
-  EXPECT_EQ(show->loadPicture(pictureFile("extra.bmp", 6, 6), -1), 30);
+  hooks.messages.clear();
+  show->modified = 0;
+  EXPECT_EQ(show->loadPicture(pictureFile("extra.bmp", 6, 6), -1), -1);
+  EXPECT_EQ(hooks.messages, (std::vector<std::string>{"A show holds at most 30 pictures"}));
   EXPECT_EQ(show->pictureCount, 30);
-  EXPECT_EQ(show->slots[30].image.width(), 6);
+  EXPECT_EQ(show->modified, 0);
+  EXPECT_NE(show->slots[30].image.width(), 6);
   EXPECT_EQ(show->slots[29].image.width(), 8);
+  // Changing a picture in use is still allowed with thirty in the show.
+  EXPECT_EQ(show->loadPicture(pictureFile("swap.bmp", 6, 6), 29), 29);
+  EXPECT_EQ(show->slots[29].image.width(), 6);
 }
 
 TEST_F(PictureLoad, FailuresLeaveTheShowAsItWas) {
