@@ -26,8 +26,10 @@ bool hooksInstalled = false;
 }  // namespace
 
 PlatformState& platformState() {
-  static PlatformState state;
-  return state;
+  // Never destroyed: the plug-in's detach runs from the library's finaliser, which at process exit
+  // may come after the static destructors.
+  static PlatformState* state = new PlatformState;
+  return *state;
 }
 
 int platformInit(void* instance, const char* productName, int iconId) {

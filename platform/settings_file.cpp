@@ -242,6 +242,7 @@ void SettingsFile::setInteger(const char* key, long value) {
 }
 
 SettingsFile& settings() {
-  static SettingsFile instance;
-  return instance;
+  // Never destroyed, for the same reason as the platform's state: the detach writes it last.
+  static SettingsFile* instance = new SettingsFile;
+  return *instance;
 }

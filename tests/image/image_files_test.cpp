@@ -191,9 +191,12 @@ TEST(WriterLayout, HeadersAsStored) {
   ImageBuffer grey(2, 2, 8);
   ASSERT_TRUE(grey.saveWithMessages(folder.spec("g.bmp"), 0));
   EXPECT_EQ(std::filesystem::file_size(folder.file("g.bmp")), 54u + 1024 + 8);
-  // Format 2 writes nothing, and so it says it failed.
+  // A format that is neither BMP nor Targa writes nothing and says so, rather than reporting a save.
+  RecordingHooks hooks;
   EXPECT_FALSE(grey.saveWithMessages(folder.spec("none.bmp"), 2));
   EXPECT_EQ(std::filesystem::file_size(folder.file("none.bmp")), 0u);
+  ASSERT_EQ(hooks.messages.size(), 1u);
+  EXPECT_EQ(hooks.messages[0], "Error writing graphics file");
 }
 
 TEST(WriterFaults, OpeningAndWritingFailuresAreReported) {
