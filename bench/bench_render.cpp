@@ -26,6 +26,28 @@ void BM_ComposePicturesOnly(benchmark::State& state) { composeFrame(state, false
 BENCHMARK(BM_ComposeFrame)->Args({720, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComposePicturesOnly)->Args({720, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 
+// The same frames from one FrameRenderer kept between frames (the background stays scaled), with the
+// frame cut into bands on range(2) threads. CPU time counts the calling thread only: compare the
+// threads by real time.
+void composeFrameBanded(benchmark::State& state, bool withBrushes) {
+  const BenchScene scene(withBrushes);
+  ImageBuffer output(int(state.range(0)), int(state.range(1)), 32);
+  ImageBuffer background(16, 16, 8);
+  FrameRenderer renderer(int(state.range(2)));
+  int frame = 0;
+  for (auto _ : state) {
+    renderer.render(scene.show(), frame, 0, 0, output, nullptr, background);
+    benchmark::DoNotOptimize(output.pixels());
+    frame = (frame + 7) % kSceneFrames;
+  }
+  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_ComposeFrameBands(benchmark::State& state) { composeFrameBanded(state, true); }
+void BM_ComposePicturesOnlyBands(benchmark::State& state) { composeFrameBanded(state, false); }
+BENCHMARK(BM_ComposeFrameBands)->Args({1920, 1080, 1})->Args({1920, 1080, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ComposePicturesOnlyBands)->Args({1920, 1080, 1})->Args({1920, 1080, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // A full-strength blur brush (amount 100: radius 15) covering about 256 x 256 output pixels of a
 // 720 x 480 frame; the ground is restored before each pass so every pass blurs the same picture.
 void blurBrush(benchmark::State& state, BlurMethod method) {

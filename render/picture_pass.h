@@ -61,43 +61,63 @@ struct BilinearTap {
 // source position can be sampled to the kernel:
 //   kernel.beginLine(frameLine, outputLine)
 //   kernel.pixel(column, frameLine, outputLine, pixel, tap)
-// `pixel` points at the output pixel; outputLine is counted from the top.
+// `pixel` points at the output pixel; outputLine is counted from the top. Only output lines in
+// [bandBegin, bandEnd) are handed over; the line accumulator still steps through every line before
+// the band, so a band sees exactly the positions a whole walk gives it.
+//
+// Takes raw rows rather than images and calls nothing but the kernel, so that it can be instantiated
+// in a file built for a newer instruction set without leaving such code behind in shared functions.
 template <class Kernel>
-void walkPass(const PicturePass& p, const ImageBuffer& picture, ImageBuffer& output, Kernel& kernel) {
-  const double halfW = p.picW / 2.0, halfH = p.picH / 2.0;
-  const double sxBase = halfW + p.cosT * p.dx0, syBase = halfH + p.sinT * p.dx0;
-  const uint8_t* picBase = picture.pixels();
-  const std::ptrdiff_t picStride = picture.rowStep();
-  uint8_t* outBase = output.pixels();
-  const std::ptrdiff_t outStride = output.rowStep();
+void walkPassRows(const PicturePass& p, const uint8_t* picBase, std::ptrdiff_t picStride, uint8_t* outBase,
+                  std::ptrdiff_t outStride, Kernel& kernel, int bandBegin, int bandEnd) {
+  // Everything the loops read, in locals: the stores through `pixel` may alias any memory, so fields
+  // read through `p` would be loaded again for every pixel.
+  const int picW = p.picW, picH = p.picH, outH = p.outH, lineFactor = p.lineFactor, parity = p.parity;
+  const bool skipParity = p.skipParity;
+  const double halfW = picW / 2.0, halfH = picH / 2.0;
+  const double cosT = p.cosT, sinT = p.sinT, stepY = p.stepY, colStepX = p.colStepX, colStepY = p.colStepY;
+  const double lineOffset = p.lineOffset, startAdvance = p.startAdvance, maxSx = p.maxSx, maxSy = p.maxSy;
+  const int firstColumn = p.firstColumn, columnEnd = p.columnEnd, lineEnd = p.lineEnd;
+  const int neighbourColumns = p.neighbourColumns, neighbourRows = p.neighbourRows;
+  const double sxBase = halfW + cosT * p.dx0, syBase = halfH + sinT * p.dx0;
   double accumulator = p.lineStart;
-  for (int line = p.firstLine; line < p.lineEnd; ++line) {
-    const double dy = accumulator - halfH + p.lineOffset;
-    accumulator += p.stepY;  // the accumulator advances on skipped lines too
-    if (p.skipParity && line % 2 == p.parity) continue;
-    const int outLine = line / p.lineFactor;
-    uint8_t* outRow = outBase + outStride * (p.outH - 1 - outLine);
-    double sx = sxBase - p.sinT * dy;
-    double sy = syBase + p.cosT * dy;
-    if (p.startAdvance > 0) {
-      sx += p.startAdvance * p.colStepX;
-      sy += p.startAdvance * p.colStepY;
+  for (int line = p.firstLine; line < lineEnd; ++line) {
+    const double dy = accumulator - halfH + lineOffset;
+    accumulator += stepY;  // the accumulator advances on skipped lines too
+    if (skipParity && line % 2 == parity) continue;
+    const int outLine = line / lineFactor;
+    if (outLine < bandBegin) continue;
+    if (outLine >= bandEnd) break;
+    uint8_t* outRow = outBase + outStride * (outH - 1 - outLine);
+    double sx = sxBase - sinT * dy;
+    double sy = syBase + cosT * dy;
+    if (startAdvance > 0) {
+      sx += startAdvance * colStepX;
+      sy += startAdvance * colStepY;
     }
     kernel.beginLine(line, outLine);
-    for (int column = p.firstColumn; column < p.columnEnd; ++column, sx += p.colStepX, sy += p.colStepY) {
-      if (!(sx >= 0 && sx <= p.maxSx && sy >= 0 && sy <= p.maxSy)) continue;
-      int n = int(p.picH - sy);
-      if (n > p.picH - 1) n = p.picH - 1;
+    for (int column = firstColumn; column < columnEnd; ++column, sx += colStepX, sy += colStepY) {
+      if (!(sx >= 0 && sx <= maxSx && sy >= 0 && sy <= maxSy)) continue;
+      int n = int(picH - sy);
+      if (n > picH - 1) n = picH - 1;
       // At sy = 0 with a neighbour distance of the whole picture height the row below would lie
       // before the first row; it is weighted by frac(sy) = 0 there, so the bottom row stands in.
-      int lower = n - p.neighbourRows;
+      int lower = n - neighbourRows;
       if (lower < 0) lower = 0;
       const int j = int(sx);
-      int jq = j + p.neighbourColumns;
-      if (jq > p.picW - 1) jq = p.picW - 1;
+      int jq = j + neighbourColumns;
+      if (jq > picW - 1) jq = picW - 1;
       const BilinearTap tap{picBase + picStride * n, picBase + picStride * lower, 4 * j, 4 * jq, sx - j,
                             sy - int(sy)};
       kernel.pixel(column, line, outLine, outRow + 4 * column, tap);
     }
   }
+}
+
+// The whole walk, or the output lines [bandBegin, bandEnd) of it.
+template <class Kernel>
+void walkPass(const PicturePass& p, const ImageBuffer& picture, ImageBuffer& output, Kernel& kernel,
+              int bandBegin = 0, int bandEnd = ImageBuffer::kMaxSide) {
+  walkPassRows(p, picture.pixels(), picture.rowStep(), output.pixels(), output.rowStep(), kernel, bandBegin,
+               bandEnd);
 }

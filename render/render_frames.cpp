@@ -6,13 +6,15 @@
 #include "render/render_show.h"
 
 void renderFrames(const ShowState& show, std::vector<RenderJob>& jobs, int threads) {
-  auto renderOne = [&show](RenderJob& job) {
+  // Each thread keeps its own renderer, and with it the scaled background, from job to job.
+  auto renderOne = [&show](FrameRenderer& renderer, RenderJob& job) {
     job.ok = job.output && job.background &&
-             renderShow(show, job.time, job.fieldMode, job.lineFlag, *job.output, job.frameInput,
-                        *job.background);
+             renderer.render(show, job.time, job.fieldMode, job.lineFlag, *job.output, job.frameInput,
+                             *job.background);
   };
   if (threads <= 1 || jobs.size() <= 1) {
-    for (RenderJob& job : jobs) renderOne(job);
+    FrameRenderer renderer(1);
+    for (RenderJob& job : jobs) renderOne(renderer, job);
     return;
   }
   const std::size_t workers = std::min<std::size_t>(std::size_t(threads), jobs.size());
@@ -21,7 +23,8 @@ void renderFrames(const ShowState& show, std::vector<RenderJob>& jobs, int threa
   pool.reserve(workers);
   for (std::size_t i = 0; i < workers; ++i) {
     pool.emplace_back([&] {
-      for (std::size_t j = next++; j < jobs.size(); j = next++) renderOne(jobs[j]);
+      FrameRenderer renderer(1);
+      for (std::size_t j = next++; j < jobs.size(); j = next++) renderOne(renderer, jobs[j]);
     });
   }
   for (std::thread& t : pool) t.join();

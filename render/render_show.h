@@ -6,6 +6,7 @@
 // Nothing here keeps state between calls: several threads may render from one shared, unchanging
 // show at once, as long as each passes its own output, background buffer and frame input.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "render/frame_input.h"
@@ -50,6 +51,39 @@ bool renderShow(const ShowState& show, int time, int fieldMode, int lineFlag, Im
 bool drawPicture(const ImageBuffer& picture, ImageBuffer& output, const KeyFrame& state, int brushCode,
                  uint32_t tintColour, int mode, int stageWidth, int stageHeight,
                  BlurMethod blur = BlurMethod::runningSum);
+
+class BackgroundFill;
+
+// Renders frames one after another as renderShow does, byte for byte, faster: it keeps the background
+// scaled to the output between frames while the background picture and the output size stay the
+// same, and it can cut each frame into bands of lines drawn on several threads. One FrameRenderer
+// serves one caller at a time; several may render from one shared, unchanging show at once.
+class FrameRenderer {
+ public:
+  // threads: threads drawing one frame (1 or less: only the calling thread).
+  explicit FrameRenderer(int threads = 1);
+  ~FrameRenderer();
+  FrameRenderer(const FrameRenderer&) = delete;
+  FrameRenderer& operator=(const FrameRenderer&) = delete;
+
+  void setThreads(int threads) { threads_ = threads < 1 ? 1 : threads; }
+  int threads() const { return threads_; }
+  // Whether the background fill and the pictures' blend use the vectorised code (the default) or the
+  // plain scalar code; both give the same bytes.
+  void setScalarOnly(bool scalar) { scalarOnly_ = scalar; }
+  // Whether the scaled background is kept for the next frame (the default).
+  void setKeepBackground(bool keep) { keepBackground_ = keep; }
+
+  // As renderShow.
+  bool render(const ShowState& show, int time, int fieldMode, int lineFlag, ImageBuffer& output,
+              FrameInput* frameInput, ImageBuffer& background, const KeyFrame* workingStates = nullptr);
+
+ private:
+  int threads_ = 1;
+  bool scalarOnly_ = false;
+  bool keepBackground_ = true;
+  std::unique_ptr<BackgroundFill> background_;
+};
 
 // One frame of a batch for renderFrames: the renderShow arguments that belong to one frame.
 struct RenderJob {
