@@ -45,6 +45,7 @@ class Pipeline {
       Slot* slot = takeFreeSlot();
       if (!slot) return;
       int frame;
+      const HostFrame* source;
       {
         std::lock_guard<std::mutex> reading(readMutex_);
         if (isStopped() || nextToRead_ > last_) {
@@ -52,10 +53,10 @@ class Pipeline {
           return;
         }
         frame = nextToRead_++;
-        if (!stages_.read(frame, slot->source, why)) return fail(why);
+        if (!(source = stages_.read(frame, slot->source, why))) return fail(why);
       }
       if (isStopped()) return;
-      if (!stages_.render(worker, frame, slot->source, slot->output, why)) return fail(why);
+      if (!stages_.render(worker, frame, *source, slot->output, why)) return fail(why);
       {
         std::lock_guard<std::mutex> lock(mutex_);
         slot->readyFrame = frame;
@@ -155,10 +156,10 @@ class Pipeline {
 };
 
 bool runInline(int first, int last, const FrameStages& stages, std::string& error) {
-  HostFrame source, output;
+  HostFrame storage, output;
   for (int frame = first; frame <= last; ++frame) {
-    if (!stages.read(frame, source, error) || !stages.render(0, frame, source, output, error) ||
-        !stages.write(frame, output, error))
+    const HostFrame* source = stages.read(frame, storage, error);
+    if (!source || !stages.render(0, frame, *source, output, error) || !stages.write(frame, output, error))
       return false;
     if (stages.stopRequested && stages.stopRequested(error)) return false;
   }

@@ -8,8 +8,10 @@
 #include "app/media/host_frame.h"
 
 struct FrameStages {
-  // The source of `frame` into `source`. Called for frames in increasing order, one call at a time.
-  std::function<bool(int frame, HostFrame& source, std::string& error)> read;
+  // The source of `frame`: made in the slot's own `storage`, or a frame that stays valid for the whole
+  // run (a still), returned without a copy. Null on failure. Called for frames in increasing order,
+  // one call at a time.
+  std::function<const HostFrame*(int frame, HostFrame& storage, std::string& error)> read;
   // Renders `frame` on worker `worker` (0 .. workers - 1); a worker's calls all come from one thread.
   // `output` is the slot's own frame, kept between calls so it can be reused.
   std::function<bool(int worker, int frame, const HostFrame& source, HostFrame& output, std::string& error)> render;

@@ -258,12 +258,7 @@ bool runRender(RenderJob& job, const std::string& pluginPath, RenderSummary& sum
   ProgressMeter meter(total, job.progressLines);
   const bool atOutputSize = job.source->atOutputSize();
   FrameStages stages;
-  stages.read = [&](int frame, HostFrame& into, std::string& why) {
-    const HostFrame* source = job.source->frame(frame, why);
-    if (!source) return false;
-    into = *source;
-    return true;
-  };
+  stages.read = [&](int frame, HostFrame& storage, std::string& why) { return job.source->frameInto(frame, storage, why); };
   stages.render = [&](int worker, int frame, const HostFrame& source, HostFrame& output, std::string& why) {
     if (output.empty()) output.create(job.output.width, job.output.height, 24, true);
     if (calls[size_t(worker)]->renderOutputFrame(frame, job.output.interlaced, source, atOutputSize, output))

@@ -9,6 +9,8 @@ extern "C" {
 
 #include "app/media/video_source.h"
 
+#include <algorithm>
+
 #include "app/media/av_error.h"
 
 namespace {
@@ -43,8 +45,9 @@ class MovieSource : public VideoSource {
       return false;
     }
     decoded_ = av_frame_alloc();
+    incoming_ = av_frame_alloc();
     packet_ = av_packet_alloc();
-    if (!decoded_ || !packet_) {
+    if (!decoded_ || !incoming_ || !packet_) {
       error = "out of memory opening '" + path + "'";
       return false;
     }
@@ -64,7 +67,10 @@ class MovieSource : public VideoSource {
     return true;
   }
 
-  void setOutputSize(int w, int h) override { frame_.create(w, h, 24, false); }
+  void setOutputSize(int w, int h) override {
+    frame_.create(w, h, 24, false);
+    inFrame_ = -1;
+  }
   bool frameRate(FrameRate& rate) const override {
     if (rate_.num <= 0 || rate_.den <= 0) return false;
     rate.num = rate_.num;
@@ -91,8 +97,17 @@ class MovieSource : public VideoSource {
 
   const HostFrame* frame(int number, std::string& error) override {
     if (frame_.empty()) setOutputSize(naturalWidth(), naturalHeight());
+    const int wanted = std::max(number, 0);
+    if (wanted == inFrame_) return &frame_;
+    if (!frameInto(wanted, frame_, error)) return nullptr;
+    inFrame_ = current_;
+    return &frame_;
+  }
+
+  // Decodes up to `number` and converts straight into `storage`: no copy of the converted frame.
+  const HostFrame* frameInto(int number, HostFrame& storage, std::string& error) override {
+    if (frame_.empty()) setOutputSize(naturalWidth(), naturalHeight());
     if (number < 0) number = 0;
-    if (number == current_) return &frame_;
     if (number < current_ && !rewind(error)) return nullptr;
     while (current_ < number && !ended_) {
       const int got = decodeNext(error);
@@ -102,13 +117,15 @@ class MovieSource : public VideoSource {
         break;
       }
       ++current_;
-      if (current_ == number && !convert(error)) return nullptr;
     }
     if (current_ < 0) {
       error = "input '" + path_ + "' holds no frames";
       return nullptr;
     }
-    return &frame_;
+    if (storage.width() != frame_.width() || storage.height() != frame_.height() || storage.bytesPerPixel() != 3)
+      storage.create(frame_.width(), frame_.height(), 24, false);
+    if (!convert(storage, error)) return nullptr;
+    return &storage;
   }
 
  private:
@@ -149,8 +166,13 @@ class MovieSource : public VideoSource {
   // 1 when a frame was decoded, 0 at the end, -1 on error.
   int decodeNext(std::string& error) {
     for (;;) {
-      int rc = avcodec_receive_frame(decoder_, decoded_);
-      if (rc == 0) return 1;
+      // The last frame decoded stays in decoded_ past the end, where the last frame holds.
+      int rc = avcodec_receive_frame(decoder_, incoming_);
+      if (rc == 0) {
+        av_frame_unref(decoded_);
+        av_frame_move_ref(decoded_, incoming_);
+        return 1;
+      }
       if (rc == AVERROR_EOF) return 0;
       if (rc != AVERROR(EAGAIN)) {
         error = "cannot decode input '" + path_ + "': " + avError(rc);
@@ -176,9 +198,9 @@ class MovieSource : public VideoSource {
     }
   }
 
-  bool convert(std::string& error) {
+  bool convert(HostFrame& into, std::string& error) {
     scaler_ = sws_getCachedContext(scaler_, decoded_->width, decoded_->height, AVPixelFormat(decoded_->format),
-                                   frame_.width(), frame_.height(), AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
+                                   into.width(), into.height(), AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
                                    nullptr, nullptr);
     if (!scaler_) {
       error = "cannot convert the frames of '" + path_ + "'";
@@ -192,8 +214,8 @@ class MovieSource : public VideoSource {
     const bool full = decoded_->color_range == AVCOL_RANGE_JPEG;
     sws_setColorspaceDetails(scaler_, coefficients, full ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
     // Host frames are bottom-up: write from the last row upwards.
-    uint8_t* top[1] = {frame_.row(frame_.height() - 1)};
-    const int stride[1] = {-frame_.rowStep};
+    uint8_t* top[1] = {into.row(into.height() - 1)};
+    const int stride[1] = {-into.rowStep};
     sws_scale(scaler_, decoded_->data, decoded_->linesize, 0, decoded_->height, top, stride);
     return true;
   }
@@ -205,7 +227,7 @@ class MovieSource : public VideoSource {
       return false;
     }
     avcodec_flush_buffers(decoder_);
-    current_ = -1;
+    current_ = inFrame_ = -1;
     ended_ = draining_ = false;
     return true;
   }
@@ -213,6 +235,7 @@ class MovieSource : public VideoSource {
   void close() {
     sws_freeContext(scaler_);
     av_frame_free(&decoded_);
+    av_frame_free(&incoming_);
     av_packet_free(&packet_);
     avcodec_free_context(&decoder_);
     avformat_close_input(&container_);
@@ -222,6 +245,7 @@ class MovieSource : public VideoSource {
   AVFormatContext* container_ = nullptr;
   AVCodecContext* decoder_ = nullptr;
   AVFrame* decoded_ = nullptr;
+  AVFrame* incoming_ = nullptr;
   AVPacket* packet_ = nullptr;
   SwsContext* scaler_ = nullptr;
   HostFrame frame_;
@@ -231,7 +255,8 @@ class MovieSource : public VideoSource {
   int decodeThreads_ = 1;
   int stream_ = -1;
   int count_ = -1;
-  int current_ = -1;  // index of the frame in frame_
+  int current_ = -1;   // index of the frame in decoded_
+  int inFrame_ = -1;   // index of the frame converted into frame_
   bool ended_ = false;
   bool draining_ = false;
 };

@@ -23,6 +23,7 @@ class ColourSource : public VideoSource {
     }
   }
   const HostFrame* frame(int, std::string&) override { return &frame_; }
+  bool framesStay() const override { return true; }
 
  private:
   uint8_t red_, green_, blue_;
@@ -62,6 +63,7 @@ class StillSource : public VideoSource {
       std::memcpy(frame_.row(i), image.row(i), size_t(image.width()) * 4);
   }
   const HostFrame* frame(int, std::string&) override { return &frame_; }
+  bool framesStay() const override { return true; }
   bool atOutputSize() const override { return false; }
   int naturalWidth() const override { return frame_.width(); }
   int naturalHeight() const override { return frame_.height(); }
@@ -77,6 +79,13 @@ int hexDigit(char c) {
 }
 
 }  // namespace
+
+const HostFrame* VideoSource::frameInto(int number, HostFrame& storage, std::string& error) {
+  const HostFrame* made = frame(number, error);
+  if (!made || framesStay()) return made;
+  storage = *made;
+  return &storage;
+}
 
 bool parseColour(const std::string& text, uint8_t& red, uint8_t& green, uint8_t& blue) {
   if (text.size() != 7 || text[0] != '#') return false;

@@ -30,6 +30,13 @@ class VideoSource {
   virtual bool hasAudio() const { return false; }
   // Threads a movie's decoder may use; set before the first frame.
   virtual void setDecodeThreads(int threads) { (void)threads; }
+  // Whether every frame is the same picture, so frame()'s result may be shared by several renderers
+  // for the whole run (a colour, a still).
+  virtual bool framesStay() const { return false; }
+  // The source for `frame`, made in `storage` when it changes from frame to frame, so that several
+  // frames can be held at once without copying each. Valid while storage is untouched (for sources
+  // whose frames stay, for the whole run).
+  virtual const HostFrame* frameInto(int frame, HostFrame& storage, std::string& error);
 };
 
 // Whether FFmpeg's probing takes the file for a movie, whatever its name says: pictures (which FFmpeg

@@ -27,17 +27,17 @@ struct Recorder {
 
   FrameStages stages() {
     FrameStages s;
-    s.read = [this](int frame, HostFrame& source, std::string& error) {
+    s.read = [this](int frame, HostFrame& source, std::string& error) -> const HostFrame* {
       std::lock_guard<std::mutex> lock(mutex);
       reads.push_back(frame);
       if (frame == failReadAt) {
         error = "cannot decode frame " + std::to_string(frame);
-        return false;
+        return nullptr;
       }
       source.create(4, 2, 24, false);
       source.pixels[0] = uint8_t(frame);
       mostInFlight = std::max(mostInFlight, ++inFlight);
-      return true;
+      return &source;
     };
     s.render = [this](int worker, int frame, const HostFrame& source, HostFrame& output, std::string& error) {
       {
