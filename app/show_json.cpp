@@ -79,8 +79,9 @@ Json fileSpecToJson(const FileSpec& file) {
     while (used > 0 && path[used - 1] == 0) --used;
     j["pathBytes"] = toHex(path, used);
   }
-  j["volume"] = file.volume;
-  j["folderId"] = file.folderId;
+  // By value: the packed fields are not aligned for the references that Json's assignment binds.
+  j["volume"] = int16_t(file.volume);
+  j["folderId"] = int32_t(file.folderId);
   return j;
 }
 
@@ -183,8 +184,11 @@ struct JsonReader {
                                           : !onlyKnown(*it, at, {"path", "pathBytes", "volume", "folderId"}))
       return false;
     out = FileSpec{};
-    if (!integer(*it, "volume", at, out.volume, false) || !integer(*it, "folderId", at, out.folderId, false))
-      return false;
+    int16_t volume = 0;
+    int32_t folderId = 0;
+    if (!integer(*it, "volume", at, volume, false) || !integer(*it, "folderId", at, folderId, false)) return false;
+    out.volume = volume;
+    out.folderId = folderId;
     if (const auto bytes = it->find("pathBytes"); bytes != it->end()) {
       std::vector<uint8_t> raw;
       if (!bytes->is_string() || !fromHex(bytes->get<std::string>(), raw) || raw.size() > sizeof out.path)
