@@ -20,6 +20,7 @@
 
 #include "host/frame_timing.h"
 #include "host/host_records.h"
+#include "host/plugin_context.h"
 #include "show/stored_show.h"
 
 namespace {
@@ -105,6 +106,10 @@ struct Call {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Linked into a program rather than loaded, the plug-in's detach would run after the program's
+  // statics are gone; it is done first instead (handlers registered later run earlier).
+  static const bool detachFirst = std::atexit([] { detachPlugin(); }) == 0;
+  (void)detachFirst;
   // Each input starts from an empty show, so that a failure replays from its input alone.
   vfGetInfo(0, 0, KM_INFO_RESET, nullptr);
   Bytes in(data, size);
@@ -139,8 +144,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     parsed.soundTrack.path[0] = 0;
     for (StoredPicture& p : parsed.pictures) p.file.path[0] = 0;
     const std::vector<uint8_t> bytes = encodeStoredShow(parsed);
-    if (bytes.size() > block.size()) std::abort();
-    std::memcpy(block.data(), bytes.data(), bytes.size());
+    // A show that would not fit again (its length field counts more than the block) holds no show.
+    if (bytes.size() > block.size()) std::fill(block.begin(), block.end(), 0);
+    else std::memcpy(block.data(), bytes.data(), bytes.size());
   }
   std::vector<uint8_t> expectedBlock = block;
 
