@@ -1,11 +1,42 @@
-// The host program's readers of outside bytes: the show length read from a parameter block, and the
-// PiPL bytes read back from a plug-in. The first byte picks the reader; the rest is its input.
+// The host program's readers of outside bytes: the show length read from a parameter block, the PiPL
+// bytes read back from a plug-in, and a show file read into the parameter block. The first byte picks
+// the reader (by its value modulo 4: even the length, 1 the PiPL, 3 the show file); the rest is its input.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/pipl_text.h"
 #include "app/show_block.h"
+
+namespace {
+
+// A show file holds the bytes and the show file reader agrees with the stored show parser: what it
+// accepts is the whole file, at most a parameter block, in the block's first bytes and zeros behind.
+void readShowFile(const uint8_t* data, size_t size) {
+  static const int fd = memfd_create("show-file", 0);
+  if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != ssize_t(size)) std::abort();
+  ShowBlock block;
+  std::string error;
+  const bool read = readShowBlock("/proc/self/fd/" + std::to_string(fd), block, error);
+  StoredShow parsed;
+  std::string why;
+  const bool parses = size <= KM_PARAMETER_BLOCK_SIZE && parseStoredShow(data, size, parsed, why);
+  if (read != parses || (!read && error.empty())) std::abort();
+  if (!read) return;
+  if (block.bytes.size() != KM_PARAMETER_BLOCK_SIZE || (size && std::memcmp(block.bytes.data(), data, size) != 0))
+    std::abort();
+  for (size_t i = size; i < block.bytes.size(); ++i)
+    if (block.bytes[i] != 0) std::abort();
+  if (block.show.pictures.size() != parsed.pictures.size()) std::abort();
+  if (storedShowLength(block) < 1) std::abort();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
@@ -15,13 +46,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (which % 2 == 0) {
     ShowBlock block;
     std::memcpy(block.data(), data, size < block.bytes.size() ? size : block.bytes.size());
-    volatile int length = storedShowLength(block);
-    (void)length;
-  } else {
+    if (storedShowLength(block) < 1) std::abort();
+  } else if (which % 4 == 1) {
     PiplContents pipl;
     std::string error;
     if (decodePipl(data, size, pipl, error))
       for (const PiplProperty& p : pipl.properties) (void)describePiplData(p);
+    else if (error.empty())
+      std::abort();
+  } else {
+    readShowFile(data, size);
   }
   return 0;
 }

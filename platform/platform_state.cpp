@@ -8,6 +8,7 @@
 #include "platform/settings_file.h"
 #include "platform/ui_hooks.h"
 #include "platform/window.h"
+#include "platform/screen/font.h"
 #include "platform/screen/screen.h"
 
 namespace {
@@ -54,6 +55,9 @@ int platformInit(void* instance, const char* productName, int iconId) {
 void platformExit() {
   PlatformState& p = platformState();
   for (FontHandle& f : p.fonts) f.reset();
+  // Fonts still held (the screen's own, a window's) keep what they drew and open their files again
+  // when the platform starts anew.
+  ws::releaseFontLibraries();
   settings().writeSettings();
   if (hooksInstalled) registerUiHooks(nullptr);
   hooksInstalled = false;

@@ -6,25 +6,58 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <mutex>
+#include <new>
+#include <set>
+#include <tuple>
 
 namespace ws {
 
 namespace {
 
+// Fonts live in objects of every lifetime, some made before the first font and destroyed after the
+// last, so the lock and the list of fonts are never destroyed. They sit in static storage rather than
+// on the heap: a copy of the plug-in that is unloaded must not leave them behind unreachable.
+template <typename T>
+T& undestroyed() {
+  alignas(T) static unsigned char storage[sizeof(T)];
+  static T* object = new (storage) T();
+  return *object;
+}
+
+// FreeType's library may not be used from two threads at once while faces open and close, and
+// fontconfig's start and release are global too; one lock covers both.
+std::recursive_mutex& fontLock() { return undestroyed<std::recursive_mutex>(); }
+
+FT_Library ftLibrary = nullptr;
+bool fontconfigStarted = false;
+
+// Every font alive, so that a release can close their faces.
+std::set<const Font*>& liveFonts() { return undestroyed<std::set<const Font*>>(); }
+
+// A program that ends without shutting the platform down (a tool, a test of the screen alone) still
+// hands both libraries back: fontconfig keeps some of its memory where no leak checker sees it.
+// Registered once a library starts, so it runs before the process's earlier exit work.
+void releaseAtExit() {
+  static const bool registered = std::atexit([] { releaseFontLibraries(); }) == 0;
+  (void)registered;
+}
+
 FT_Library library() {
-  static FT_Library lib = [] {
-    FT_Library l = nullptr;
-    if (FT_Init_FreeType(&l) != 0) l = nullptr;
-    return l;
-  }();
-  return lib;
+  if (!ftLibrary && FT_Init_FreeType(&ftLibrary) != 0) ftLibrary = nullptr;
+  if (ftLibrary) releaseAtExit();
+  return ftLibrary;
 }
 
 std::string matchFile(const std::string& family, bool bold, bool italic) {
-  static std::mutex lock;
-  std::lock_guard<std::mutex> guard(lock);
+  std::lock_guard<std::recursive_mutex> guard(fontLock());
+  static std::map<std::tuple<std::string, bool, bool>, std::string> answers;
+  const auto known = answers.find({family, bold, italic});
+  if (known != answers.end()) return known->second;
   if (!FcInit()) return {};
+  fontconfigStarted = true;
+  releaseAtExit();
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
@@ -41,7 +74,15 @@ std::string matchFile(const std::string& family, bool bold, bool italic) {
     FcPatternDestroy(match);
   }
   FcPatternDestroy(pattern);
+  answers[{family, bold, italic}] = path;
   return path;
+}
+
+FT_Face openFile(const std::string& file) {
+  FT_Library lib = library();
+  FT_Face face = nullptr;
+  if (!lib || file.empty() || FT_New_Face(lib, file.c_str(), 0, &face) != 0) return nullptr;
+  return face;
 }
 
 }  // namespace
@@ -50,6 +91,24 @@ std::string findFontFile(const std::string& face, bool bold, bool italic) {
   std::string path = matchFile(face, bold, italic);
   if (path.empty()) path = matchFile("DejaVu Sans", bold, italic);
   return path;
+}
+
+void releaseFontLibraries() {
+  std::lock_guard<std::recursive_mutex> guard(fontLock());
+  for (const Font* font : liveFonts())
+    if (font->face_) {
+      FT_Done_Face(static_cast<FT_Face>(font->face_));
+      font->face_ = nullptr;
+    }
+  if (ftLibrary) FT_Done_FreeType(ftLibrary);
+  ftLibrary = nullptr;
+  if (fontconfigStarted) FcFini();
+  fontconfigStarted = false;
+}
+
+bool fontLibrariesActive() {
+  std::lock_guard<std::recursive_mutex> guard(fontLock());
+  return ftLibrary != nullptr || fontconfigStarted;
 }
 
 std::vector<uint32_t> decodeText(const std::string& text) {
@@ -84,14 +143,16 @@ std::shared_ptr<const Font> Font::create(const FontRequest& request) {
   const bool bold = request.weight >= 600;
   // Every face the program names is the one sans-serif face; fontconfig resolves the name.
   font->file_ = findFontFile(request.face.empty() ? "Arial" : request.face, bold, request.italic);
-  FT_Library lib = library();
-  FT_Face face = nullptr;
-  if (lib && !font->file_.empty() && FT_New_Face(lib, font->file_.c_str(), 0, &face) == 0) {
+  std::lock_guard<std::recursive_mutex> guard(fontLock());
+  liveFonts().insert(font.get());
+  if (FT_Face face = openFile(font->file_)) {
     int pixels = std::abs(request.height);
     if (pixels == 0) pixels = 12;
     if (request.height > 0 && face->units_per_EM > 0 && face->ascender - face->descender > 0)
       pixels = std::max(1, int(std::lround(double(request.height) * face->units_per_EM / (face->ascender - face->descender))));
     FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels));
+    font->pixels_ = pixels;
+    font->valid_ = true;
     font->face_ = face;
     font->ascent_ = int((face->size->metrics.ascender + 63) >> 6);
     font->descent_ = int((-face->size->metrics.descender + 63) >> 6);
@@ -100,14 +161,26 @@ std::shared_ptr<const Font> Font::create(const FontRequest& request) {
 }
 
 Font::~Font() {
+  std::lock_guard<std::recursive_mutex> guard(fontLock());
+  liveFonts().erase(this);
   if (face_) FT_Done_Face(static_cast<FT_Face>(face_));
+}
+
+void* Font::openFace() const {
+  if (face_ || !valid_) return face_;
+  std::lock_guard<std::recursive_mutex> guard(fontLock());
+  if (FT_Face face = openFile(file_)) {
+    FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels_));
+    face_ = face;
+  }
+  return face_;
 }
 
 const Font::Glyph& Font::glyph(uint32_t code) const {
   auto it = glyphs_.find(code);
   if (it != glyphs_.end()) return it->second;
   Glyph g;
-  auto face = static_cast<FT_Face>(face_);
+  auto face = static_cast<FT_Face>(openFace());
   if (face && FT_Load_Char(face, code, FT_LOAD_RENDER) == 0) {
     const FT_GlyphSlot slot = face->glyph;
     g.advance = int((slot->advance.x + 32) >> 6);
@@ -127,14 +200,14 @@ const Font::Glyph& Font::glyph(uint32_t code) const {
 }
 
 int Font::textWidth(const std::string& text) const {
-  if (!face_ || text.empty()) return 0;
+  if (!valid_ || text.empty()) return 0;
   int w = 0;
   for (uint32_t c : decodeText(text)) w += glyph(c).advance;
   return w;
 }
 
 void Font::draw(Surface& s, const Rect& clip, int x, int top, const std::string& text, uint32_t colour) const {
-  if (!face_) return;
+  if (!valid_) return;
   const Rect c = clip.intersect(s.bounds());
   const int baseline = top + ascent_;
   const int cr = int(colour >> 16) & 255, cg = int(colour >> 8) & 255, cb = int(colour) & 255;

@@ -2,6 +2,10 @@
 // Fonts through FreeType, found by fontconfig. Every face the program asks for is "Arial", which
 // fontconfig resolves to the metric-compatible Liberation Sans; DejaVu Sans stands in when it is
 // missing. Text is Latin-1 unless it is valid UTF-8.
+//
+// A font keeps its metrics and the glyphs it has drawn for its whole life; its FreeType face is only
+// open between the first glyph it needs and the next releaseFontLibraries(), so that the platform can
+// hand FreeType and fontconfig back at shut-down and still draw with the same fonts when it starts again.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -30,7 +34,7 @@ class Font {
   Font& operator=(const Font&) = delete;
 
   const FontRequest& request() const { return request_; }
-  bool valid() const { return face_ != nullptr; }
+  bool valid() const { return valid_; }
   const std::string& file() const { return file_; }
   int ascent() const { return ascent_; }
   int descent() const { return descent_; }
@@ -47,10 +51,15 @@ class Font {
   };
   Font() = default;
   const Glyph& glyph(uint32_t code) const;
+  // The open face (opened again after a release), or null when the file cannot be opened.
+  void* openFace() const;
+  friend void releaseFontLibraries();
 
   FontRequest request_;
   std::string file_;
-  void* face_ = nullptr;  // FT_Face
+  int pixels_ = 12;  // the size the face is set to
+  bool valid_ = false;
+  mutable void* face_ = nullptr;  // FT_Face
   int ascent_ = 0, descent_ = 0;
   mutable std::map<uint32_t, Glyph> glyphs_;
 };
@@ -60,7 +69,15 @@ using FontRef = std::shared_ptr<const Font>;
 // Code points of text: UTF-8 when it decodes as such, otherwise one Latin-1 character per byte.
 std::vector<uint32_t> decodeText(const std::string& text);
 
-// The font file fontconfig gives for a face, bold and italic (empty when none).
+// The font file fontconfig gives for a face, bold and italic (empty when none). Answers are kept, so
+// asking again after a release does not start fontconfig again.
 std::string findFontFile(const std::string& face, bool bold, bool italic);
+
+// Closes every open face and releases FreeType and fontconfig (the platform's shut-down). Fonts that
+// still exist open their faces again when they next need a glyph they have not drawn.
+void releaseFontLibraries();
+
+// Whether FreeType is started now, or fontconfig is (for checking that a release left nothing open).
+bool fontLibrariesActive();
 
 }  // namespace ws

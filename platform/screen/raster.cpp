@@ -104,8 +104,10 @@ void maskWideLine(Mask& m, int x1, int y1, int x2, int y2, int width) {
     int from = std::max(l, m.clip().left), to = std::min(rr, m.clip().right - 1);
     if (std::abs(vy) * 64 >= len) {
       const double onLine = x1 + (y - y1) * vx / vy, reach = r * len / std::abs(vy);
-      from = std::max(from, int(std::floor(onLine - reach)) - 1);
-      to = std::min(to, int(std::ceil(onLine + reach)) + 1);
+      // Limited as doubles: far outside the clip the bounds do not fit an int.
+      const double low = std::floor(onLine - reach) - 1, high = std::ceil(onLine + reach) + 1;
+      if (low > from) from = low > to ? to + 1 : int(low);
+      if (high < to) to = high < from ? from - 1 : int(high);
     }
     for (int x = from; x <= to; ++x) {
       double u = len2 > 0 ? ((x - x1) * vx + (y - y1) * vy) / len2 : 0;

@@ -182,7 +182,7 @@ TEST_F(DialogsTest, OpenChoosesOneFileByTypedName) {
   ASSERT_TRUE(chooseFileToOpen(0, &result, "Pictures (*.bmp)|*.bmp|", &start, false));
   EXPECT_EQ(result.pathText(), (folder / "b.bmp").string());
   EXPECT_EQ(result.volume, 0);
-  EXPECT_EQ(result.folderId, 0);
+  EXPECT_EQ(int32_t(result.folderId), 0);
 }
 
 TEST_F(DialogsTest, OpenRefusesAMissingFileAndCancelReturnsFalse) {

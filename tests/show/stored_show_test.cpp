@@ -126,7 +126,7 @@ TEST(StoredShow, EmptyShowStoresItsHeaderOnly) {
   EXPECT_EQ(loaded->pictureCount, 0);
   EXPECT_EQ(loaded->backgroundFile.pathText(), "/video/back.bmp");
   EXPECT_EQ(loaded->backgroundFile.volume, -2);
-  EXPECT_EQ(loaded->backgroundFile.folderId, 99);
+  EXPECT_EQ(int32_t(loaded->backgroundFile.folderId), 99);
   EXPECT_EQ(loaded->videoColours, 0);
   EXPECT_EQ(loaded->alphaBlur, 1);
   EXPECT_EQ(loaded->changeStamp, show->changeStamp);
