@@ -169,9 +169,8 @@ bool checkShowPictures(const RenderOptions& options, RenderJob& job, std::string
     error = describePictureProblems(options.show, problems) + "; --allow-missing renders the placeholder picture instead";
     return false;
   }
-  // The plug-in's loader decides what stands in: the placeholder picture, or nothing while its
-  // picture messages ("ShowPicError") are on.
-  std::fprintf(stderr, "kestrelmove: warning: %s; rendering without them\n",
+  job.placeholderPictures = true;
+  std::fprintf(stderr, "kestrelmove: warning: %s; the placeholder picture stands in for them\n",
                describePictureProblems(options.show, problems).c_str());
   return true;
 }
@@ -234,15 +233,20 @@ bool prepareRender(const RenderOptions& options, RenderJob& job, std::string& er
 
 namespace {
 
-// Every copy of the plug-in loaded from here on renders on this run's stage.
-void askForStage(const std::string& aspect) { setenv("KESTRELMOVE_STAGE_ASPECT", aspect.c_str(), 1); }
+// Every copy of the plug-in loaded from here on renders on this run's stage, and with the placeholder
+// picture in place of the pictures that cannot be loaded when the run allows them.
+void askForRun(const RenderJob& job) {
+  setenv("KESTRELMOVE_STAGE_ASPECT", job.stageAspect.c_str(), 1);
+  if (job.placeholderPictures) setenv("KESTRELMOVE_PICTURE_PLACEHOLDER", "1", 1);
+  else unsetenv("KESTRELMOVE_PICTURE_PLACEHOLDER");
+}
 
 }  // namespace
 
 bool runRender(RenderJob& job, const std::string& pluginPath, RenderSummary& summary, std::string& error) {
   const int total = job.lastFrame - job.firstFrame + 1;
   const int threads = std::max(1, std::min(job.threads, total));
-  askForStage(job.stageAspect);
+  askForRun(job);
   auto plugins = PluginLibrary::openCopies(pluginPath, threads, error);
   if (plugins.empty()) return false;
   std::vector<std::unique_ptr<RenderCall>> calls;
@@ -343,7 +347,7 @@ void reportProgress(void* user, int32_t done, int32_t) {
 }  // namespace
 
 bool runMovie(RenderJob& job, const std::string& pluginPath, RenderSummary& summary, std::string& error) {
-  askForStage(job.stageAspect);
+  askForRun(job);
   auto plugin = PluginLibrary::open(pluginPath, error);
   if (!plugin) return false;
   InterruptGuard interrupt;

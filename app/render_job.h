@@ -36,6 +36,7 @@ struct RenderJob {
   int lastFrame = 0;
   int threads = 1;
   std::string stageAspect = "4:3";  // the stage the plug-in renders on for this run
+  bool placeholderPictures = false; // pictures that cannot be loaded are drawn as the placeholder
   bool progressLines = false;
   // Called with every finished output frame, in order (the demo's contact sheet).
   std::function<void(int frame, const HostFrame&)> onFrame;

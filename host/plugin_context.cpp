@@ -3,7 +3,7 @@
 #include <dlfcn.h>
 
 #include "platform/platform_state.h"
-#include "host/stage_aspect_override.h"
+#include "host/run_overrides.h"
 #include "platform/settings_file.h"
 #include "show/show_state.h"
 
@@ -21,7 +21,7 @@ void* thisLibrary() {
 
 PluginContext::PluginContext(SettingsFile& s) : settings(s) {
   show = std::make_unique<ShowState>(settings);
-  applyStageAspectOverride(*show);
+  applyRunOverrides(*show);
   show->fastDisplay = 0;
   editor.show = show.get();
   setEditorContext(&editor);
