@@ -26,20 +26,22 @@
 
 namespace {
 
-std::string gConfigFolder;
+// A plain array: this constructor runs before the dynamic initialisation of the program's objects,
+// which would reset (and leak) a std::string set here.
+char gConfigFolder[] = "/tmp/km-vf-action-fuzz-XXXXXX";
+bool gConfigFolderMade = false;
 
 // Before the plug-in's own start-up: its settings go to a folder of their own, and no window opens.
 __attribute__((constructor(101))) void chooseFolders() {
-  char pattern[] = "/tmp/km-vf-action-fuzz-XXXXXX";
-  if (mkdtemp(pattern)) gConfigFolder = pattern;
-  setenv("KESTRELMOVE_CONFIG_DIR", gConfigFolder.c_str(), 1);
+  gConfigFolderMade = mkdtemp(gConfigFolder) != nullptr;
+  setenv("KESTRELMOVE_CONFIG_DIR", gConfigFolderMade ? gConfigFolder : "", 1);
   setenv("KESTRELMOVE_VIDEO", "headless", 1);
 }
 
 // After the plug-in's shut-down has written its settings there.
 __attribute__((destructor(101))) void removeFolders() {
   std::error_code ec;
-  if (!gConfigFolder.empty()) std::filesystem::remove_all(gConfigFolder, ec);
+  if (gConfigFolderMade) std::filesystem::remove_all(gConfigFolder, ec);
 }
 
 class Bytes {

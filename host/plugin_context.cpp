@@ -48,4 +48,7 @@ void detachPlugin() {
   gContext = nullptr;
   // Deletes the fonts and writes the settings.
   platformExit();
+  // The library may be unloaded next: nothing of it stays behind on the heap.
+  releasePlatformState();
+  releaseSettings();
 }

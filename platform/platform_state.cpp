@@ -26,11 +26,25 @@ bool hooksInstalled = false;
 
 }  // namespace
 
-PlatformState& platformState() {
-  // Never destroyed: the plug-in's detach runs from the library's finaliser, which at process exit
-  // may come after the static destructors.
+namespace {
+// Made on first use and released only by releasePlatformState: the plug-in's detach runs from the
+// library's finaliser, which at process exit may come after the static destructors.
+PlatformState*& statePointer() {
   static PlatformState* state = new PlatformState;
+  return state;
+}
+}  // namespace
+
+PlatformState& platformState() {
+  PlatformState*& state = statePointer();
+  if (!state) state = new PlatformState;
   return *state;
+}
+
+void releasePlatformState() {
+  PlatformState*& state = statePointer();
+  delete state;
+  state = nullptr;
 }
 
 int platformInit(void* instance, const char* productName, int iconId) {

@@ -19,6 +19,9 @@ struct PlatformState {
 };
 
 PlatformState& platformState();
+// Deletes the state, for a library that is about to be unloaded (its memory would otherwise be
+// reachable from nowhere); a later platformState() makes a fresh one.
+void releasePlatformState();
 
 // Stores the instance and icon, creates the fonts, reads the work area and the settings, empties the
 // window list, and routes the core's messages, cursor and beep to this layer. Returns 1.

@@ -241,8 +241,23 @@ void SettingsFile::setInteger(const char* key, long value) {
   setText(key, text);
 }
 
-SettingsFile& settings() {
-  // Never destroyed, for the same reason as the platform's state: the detach writes it last.
+namespace {
+// Released only by releaseSettings, for the same reason as the platform's state: the detach writes
+// the settings last.
+SettingsFile*& settingsPointer() {
   static SettingsFile* instance = new SettingsFile;
+  return instance;
+}
+}  // namespace
+
+SettingsFile& settings() {
+  SettingsFile*& instance = settingsPointer();
+  if (!instance) instance = new SettingsFile;
   return *instance;
+}
+
+void releaseSettings() {
+  SettingsFile*& instance = settingsPointer();
+  delete instance;
+  instance = nullptr;
 }

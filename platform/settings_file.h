@@ -52,3 +52,6 @@ class SettingsFile {
 
 // The process-wide settings, read at start-up and written at shutdown.
 SettingsFile& settings();
+// Deletes them, for a library that is about to be unloaded, after they were written; a later
+// settings() makes a fresh, unread one.
+void releaseSettings();
