@@ -146,6 +146,12 @@ void runEdit(const EditOptions& o) {
     unsetenv("KESTRELMOVE_SCRIPT");
   }
 
+  // Pictures with relative paths are looked for beside the show file first, as a render does.
+  std::error_code folderError;
+  const fs::path showFolder = fs::absolute(fs::path(o.show), folderError).parent_path();
+  if (!folderError) setenv("KESTRELMOVE_SHOW_FOLDER", showFolder.c_str(), 1);
+  else unsetenv("KESTRELMOVE_SHOW_FOLDER");
+
   auto plugin = PluginLibrary::open(defaultPluginPath(), error);
   if (!plugin) leave(kExitFailure, error);
   PluginIdentity identity{};

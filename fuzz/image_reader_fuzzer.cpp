@@ -12,6 +12,7 @@
 #define read_bmp readBmp
 #define read_targa readTarga
 #define read_jpeg readJpeg
+#define read_png readPng
 
 // Allocations above 1 MB fail here, as on a machine short of memory: a file that claims a huge picture
 // must then give the out-of-memory result rather than crash, and the fuzzer does not spend its time

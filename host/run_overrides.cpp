@@ -16,6 +16,8 @@ void applyRunOverrides(ShowState& show) {
       show.stageImage.create(int(0.75 / double(aspect) * 640 + 0.5), 480, 32);
     }
   }
+  // The folder of the show file that the host program hands over, for pictures with relative paths.
+  if (const char* folder = std::getenv("KESTRELMOVE_SHOW_FOLDER")) show.showFolder = folder;
   // With picture messages off, the loader puts the placeholder in place of what it cannot load.
   if (const char* placeholder = std::getenv("KESTRELMOVE_PICTURE_PLACEHOLDER"))
     if (std::strcmp(placeholder, "1") == 0) show.showPictureErrors = 0;

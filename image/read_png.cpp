@@ -14,6 +14,7 @@ namespace {
 // Larger sides are refused as too large after the header is read; libpng's own limit only keeps a
 // hostile header from reaching the allocation.
 constexpr png_uint_32 kLibraryLimit = 1u << 20;
+constexpr png_alloc_size_t kChunkMemoryLimit = png_alloc_size_t(8) << 20;
 
 void onError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void onWarning(png_structp, png_const_charp) {}
@@ -55,6 +56,11 @@ int readPng(ImageBuffer& buffer, OpenFile& file) {
   }
   png_set_read_fn(png, &file, readData);
   png_set_user_limits(png, kLibraryLimit, kLibraryLimit);
+  // Only the pixels and their transparency are used: every other ancillary chunk (profiles, texts,
+  // gamma, ...) is skipped unread, and no chunk may make libpng allocate more than a few megabytes,
+  // whatever length its header claims.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  png_set_chunk_malloc_max(png, kChunkMemoryLimit);
   png_read_info(png, info);
   png_uint_32 width = 0, height = 0;
   int depth = 0, colourType = 0;

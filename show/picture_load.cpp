@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/ui_hooks.h"
 #include "show/show_state.h"
@@ -8,6 +9,18 @@ namespace {
 constexpr int kCursorArrow = 1;
 constexpr int kCursorWait = 11;
 }  // namespace
+
+FileSpec ShowState::locatePicture(const FileSpec& file) const {
+  namespace fs = std::filesystem;
+  const fs::path stored(file.pathText());
+  if (showFolder.empty() || stored.empty() || stored.is_absolute()) return file;
+  const std::string beside = (fs::path(showFolder) / stored).lexically_normal().string();
+  std::error_code ec;
+  if (beside.size() >= sizeof file.path || !fs::is_regular_file(beside, ec)) return file;
+  FileSpec found = file;
+  found.setPath(beside);
+  return found;
+}
 
 int ShowState::loadPicture(const FileSpec& file, int slot) {
   if (strnlen(file.path, sizeof file.path) < 3) return 0;
@@ -21,7 +34,7 @@ int ShowState::loadPicture(const FileSpec& file, int slot) {
   setCursor(kCursorWait);
   ImageBuffer loaded(16, 16, 8);
   const FileSpec* alternate = alternateImageFolder.empty() ? nullptr : &alternateImageFolder;
-  if (!loaded.loadWithMessages(file, alternate, showPictureErrors != 0)) {
+  if (!loaded.loadWithMessages(locatePicture(file), alternate, showPictureErrors != 0)) {
     setCursor(kCursorArrow);
     return slot;
   }

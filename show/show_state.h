@@ -84,6 +84,9 @@ class ShowState {
 
   // Picture slots.
   int loadPicture(const FileSpec& file, int slot);
+  // Where a picture's file is opened from: beside the show file when its path is relative and a file
+  // of that name lies there, else the path as stored.
+  FileSpec locatePicture(const FileSpec& file) const;
   int deletePicture(int index);
   int copyPicture(int target, int source);
   int movePicture(int to, int from);
@@ -123,6 +126,10 @@ class ShowState {
   uint8_t showPictureErrors = 0;
   int32_t currentPicture = 0;
   FileSpec alternateImageFolder;
+  // The folder of the show file the show came from, when the host or the editor knows it: a picture
+  // stored with a relative path is looked for there before the current folder. The stored path is
+  // kept as it was.
+  std::string showFolder;
   int32_t backgroundMode = 2;
   uint8_t fastDisplay = 0;
   uint8_t alphaBlur = 1;

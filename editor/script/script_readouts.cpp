@@ -97,6 +97,7 @@ std::string stateReadout() {
                             {"tintColour", p.tintColour},
                             {"locked", p.lock != 0},
                             {"keyCount", p.keyCount},
+                            {"image", Json{{"width", p.image.width()}, {"height", p.image.height()}}},
                             {"working", Json{{"x", number(w.x)},
                                              {"y", number(w.y)},
                                              {"width", number(w.width)},

@@ -1,5 +1,6 @@
 // The commands that read or write files or change the set of pictures: New, Load and Save Show, the
 // quick save of Ctrl+S, Load, Change and Delete Picture.
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,8 @@ void EditorWindow::loadShowCommand() {
       tellFileProblem("Could not load the show file", path, problem);
     } else {
       show.newShow();
+      std::error_code ec;
+      show.showFolder = std::filesystem::absolute(std::filesystem::path(path), ec).parent_path().string();
       show.loadShow(bytes.data(), bytes.size(), false);
       show.showFile = chosen;
       setShowTitle(chosen.path);

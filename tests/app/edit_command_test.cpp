@@ -4,9 +4,11 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "app/media/png_file.h"
 #include "app/video_mode.h"
+#include "show/stored_show.h"
 #include "tests/app/cli_test_support.h"
 
 using namespace clitest;
@@ -235,4 +237,38 @@ TEST(EditCommand, TheStageShowsTheHostsFramesOfTheInput) {
       if (p[0] != 0x33 || p[1] != 0x66 || p[2] != 0x99) ++wrong;
     }
   EXPECT_EQ(wrong, 0);
+}
+
+TEST(EditCommand, RelativePicturesAreFoundBesideTheShowAndKeepTheirStoredPaths) {
+  REQUIRE_EDITOR();
+  const fs::path folder = freshFolder("relative-pictures");
+  fs::create_directories(folder / "show" / "pics");
+  fs::create_directories(folder / "work");
+  fs::copy_file(pictureFile(), folder / "show" / "pics" / "a.tga");
+  StoredShow stored;
+  StoredPicture p;
+  std::strcpy(p.file.path, "pics/a.tga");
+  KeyFrame k{};
+  k.x = 320, k.y = 240, k.width = 64, k.height = 48;
+  p.keys.push_back(k);
+  stored.pictures.push_back(p);
+  const std::vector<uint8_t> bytes = encodeStoredShow(stored);
+  std::ofstream(folder / "show" / "s.kmv", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+
+  // Edited from another folder, where no pics/a.tga exists.
+  const fs::path here = fs::current_path();
+  fs::current_path(folder / "work");
+  const RunResult r = edit("../show/s.kmv", "state\nmenu File/Apply Moves and Close\n");
+  fs::current_path(here);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto states = readouts(r);
+  ASSERT_EQ(states.size(), 1u) << r.out;
+  ASSERT_EQ(states[0]["pictures"].size(), 1u);
+  EXPECT_EQ(states[0]["pictures"][0]["file"], "pics/a.tga");
+  EXPECT_EQ(states[0]["pictures"][0]["image"]["width"], 16) << "the picture itself, not the blank stand-in";
+  EXPECT_EQ(states[0]["pictures"][0]["image"]["height"], 16);
+
+  const RunResult dump = runProgram({"show", "dump", (folder / "show" / "s.kmv").string()});
+  ASSERT_EQ(dump.exitCode, 0) << dump.err;
+  EXPECT_EQ(nlohmann::json::parse(dump.out)["pictures"][0]["file"]["path"], "pics/a.tga");
 }
