@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "image/image_buffer.h"
+#include "image/pixel_packing.h"
 
 namespace {
 constexpr int kEditFrameWidth = 640;
@@ -29,11 +30,7 @@ bool fetchEditFrame(const ActionRecord& record, int frame, ImageBuffer& into) {
   const uint8_t* in = reinterpret_cast<const uint8_t*>(header) + kEditPixelOffset;
   uint8_t* out = into.pixels();
   // 640 x 32 bits has no row padding, so memory order is pixel order; the fourth byte stays as it was.
-  const size_t count = size_t(kEditFrameWidth) * kEditFrameHeight;
-  for (size_t i = 0; i < count; i += 2) {
-    std::memcpy(out + 4 * i, in + 3 * i, 3);
-    std::memcpy(out + 4 * i + 4, in + 3 * i + 3, 3);
-  }
+  unpack24To32(in, out, size_t(kEditFrameWidth) * kEditFrameHeight);
   return true;
 }
 
@@ -47,7 +44,8 @@ bool copySourceFrame(const ActionRecord& record, ImageBuffer& into) {
   if (!into.create(h->width, h->height, 32)) return false;
   uint8_t* out = into.pixels();
   const size_t count = size_t(h->width) * h->height;
-  for (size_t i = 0; i < count; ++i) std::memcpy(out + 4 * i, in + bytes * i, 3);
+  if (bytes == 3) unpack24To32(in, out, count);
+  else copyColours32(in, out, count);
   return true;
 }
 

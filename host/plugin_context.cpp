@@ -2,9 +2,10 @@
 
 #include <dlfcn.h>
 
-#include "platform/platform_state.h"
 #include "host/run_overrides.h"
+#include "platform/platform_state.h"
 #include "platform/settings_file.h"
+#include "render/render_show.h"
 #include "show/show_state.h"
 
 namespace {
@@ -21,6 +22,7 @@ void* thisLibrary() {
 
 PluginContext::PluginContext(SettingsFile& s) : settings(s) {
   show = std::make_unique<ShowState>(settings);
+  renderer = std::make_unique<FrameRenderer>(1);
   applyRunOverrides(*show);
   show->fastDisplay = 0;
   editor.show = show.get();

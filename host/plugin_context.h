@@ -9,6 +9,7 @@
 #include "host/host_records.h"
 #include "image/image_buffer.h"
 
+class FrameRenderer;
 class ShowState;
 class SettingsFile;
 
@@ -27,6 +28,9 @@ struct PluginContext {
   uint8_t spareBlock[KM_PARAMETER_BLOCK_SIZE] = {};
   uint8_t backupBlock[KM_PARAMETER_BLOCK_SIZE] = {};
   ImageBuffer output{16, 16, 8};
+  // Draws the render action's frames, kept between them with what it works out once per output size
+  // (and the scaled background picture, while that stays the same).
+  std::unique_ptr<FrameRenderer> renderer;
   // The editor's process-wide objects (its windows exist only during an edit run), registered with
   // the editor from attach to detach.
   EditorContext editor;

@@ -6,6 +6,7 @@
 #include "host/host_frame_input.h"
 #include "host/plugin_context.h"
 #include "image/image_buffer.h"
+#include "image/pixel_packing.h"
 #include "render/render_show.h"
 #include "show/show_state.h"
 #include "show/show_views.h"
@@ -31,7 +32,7 @@ void copyToDestination(const ImageBuffer& image, uint8_t* destination, int bytes
       std::memcpy(out, in, size_t(w) * 4);
       continue;
     }
-    for (int j = 0; j < w; ++j) std::memcpy(out + 3 * j, in + 4 * j, 3);
+    pack32To24(in, out, size_t(w));
   }
 }
 
@@ -64,7 +65,8 @@ int32_t renderAction(PluginContext& context, const ActionRecord& record) {
 
   HostFrameInput input(&record);
   const KeyFrame* working = show.views() ? show.views()->workingStates() : nullptr;
-  renderShow(show, timing.time, timing.field, timing.lineFlag, context.output, &input, show.backgroundImage, working);
+  context.renderer->render(show, timing.time, timing.field, timing.lineFlag, context.output, &input,
+                           show.backgroundImage, working);
   copyToDestination(context.output, record.destinationPixels, bytesPerPixel, rowStep);
   return 1;
 }
