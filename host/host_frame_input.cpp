@@ -1,7 +1,5 @@
 #include "host/host_frame_input.h"
 
-#include <cstring>
-
 #include "image/image_buffer.h"
 #include "image/pixel_packing.h"
 
