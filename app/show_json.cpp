@@ -67,7 +67,9 @@ Json fileSpecToJson(const FileSpec& file) {
   Json j;
   const auto* path = reinterpret_cast<const uint8_t*>(file.path);
   const size_t length = strnlen(file.path, sizeof file.path);
-  const bool clean = isUtf8(path, length) && isAllZero(path + length, sizeof file.path - length);
+  // A path that fills all its bytes has no end mark, which the text form cannot hold: its bytes go too.
+  const bool clean =
+      length < sizeof file.path && isUtf8(path, length) && isAllZero(path + length, sizeof file.path - length);
   if (clean) {
     j["path"] = std::string(file.path, length);
   } else {

@@ -16,7 +16,9 @@
 namespace {
 
 // A show file holds the bytes and the show file reader agrees with the stored show parser: what it
-// accepts is the whole file, at most a parameter block, in the block's first bytes and zeros behind.
+// accepts is a file of at most a parameter block, whose stored show (its own length of the file's
+// first bytes) fills the block's first bytes, with zeros behind: nothing of the file past the stored
+// show reaches the plug-in.
 void readShowFile(const uint8_t* data, size_t size) {
   static const int fd = memfd_create("show-file", 0);
   if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != ssize_t(size)) std::abort();
@@ -28,9 +30,11 @@ void readShowFile(const uint8_t* data, size_t size) {
   const bool parses = size <= KM_PARAMETER_BLOCK_SIZE && parseStoredShow(data, size, parsed, why);
   if (read != parses || (!read && error.empty())) std::abort();
   if (!read) return;
-  if (block.bytes.size() != KM_PARAMETER_BLOCK_SIZE || (size && std::memcmp(block.bytes.data(), data, size) != 0))
+  const size_t stored = parsed.encodedSize();
+  if (stored > size || block.bytes.size() != KM_PARAMETER_BLOCK_SIZE ||
+      (stored && std::memcmp(block.bytes.data(), data, stored) != 0))
     std::abort();
-  for (size_t i = size; i < block.bytes.size(); ++i)
+  for (size_t i = stored; i < block.bytes.size(); ++i)
     if (block.bytes[i] != 0) std::abort();
   if (block.show.pictures.size() != parsed.pictures.size()) std::abort();
   if (storedShowLength(block) < 1) std::abort();

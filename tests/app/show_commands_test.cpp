@@ -236,6 +236,20 @@ TEST_F(ShowCommands, BuildRefusesBadJsonAndWritesNothing) {
   }
 }
 
+TEST_F(ShowCommands, DumpThenBuildKeepsPathsThatFillAllTheirBytes) {
+  // No end mark in any of the three paths: the text form alone would be one byte too long to build.
+  StoredShow show;
+  std::memset(show.background.path, 'b', sizeof show.background.path);
+  StoredPicture p;
+  std::memset(p.file.path, 'p', sizeof p.file.path);
+  p.keys.push_back(KeyFrame{});
+  show.pictures.push_back(p);
+  show.hasSoundTrack = true;
+  std::memset(show.soundTrack.path, 's', sizeof show.soundTrack.path);
+  const std::vector<uint8_t> original = encodeStoredShow(show);
+  EXPECT_EQ(roundTrip(original), std::string(original.begin(), original.end()));
+}
+
 TEST(ShowJson, HexTextRoundTripsAndRejectsJunk) {
   const uint8_t bytes[] = {0x00, 0x7F, 0xA5, 0xFF};
   EXPECT_EQ(toHex(bytes, 4), "007fa5ff");
