@@ -32,12 +32,152 @@ struct BlendKernelAvx2 {
   }
 };
 
+// The blend of a line in runs of columns, in three steps that each have no dependency from one pixel
+// to the next, so the processor can work on many pixels at once:
+//   1. the source positions by repeated addition, as the walk steps them, then the taps and
+//      fractions of four columns at a time;
+//   2. the bilinear sample of each column (the four channels together, as BlendKernelAvx2);
+//   3. the integer blend of four output pixels at a time.
+// Every value is the one the per-pixel kernel computes, with the same operations in the same order.
+constexpr int kRun = 128;  // columns per run; a multiple of 4
+
+struct LineRuns {
+  const uint8_t* picBase;
+  int picStride, picW, picH, neighbourColumns, neighbourRows;
+  double colStepX, colStepY, maxSx, maxSy;
+  int firstColumn, columnEnd, inverseAmount;
+
+  struct Run {
+    alignas(32) double xs[kRun], ys[kRun], fx[kRun], fy[kRun];
+    alignas(16) int32_t upper[kRun], lower[kRun], next[kRun];  // byte offsets of the taps
+    alignas(16) uint32_t samples[kRun];
+    uint8_t valid[kRun / 4];  // per four columns, a bit for each that can be sampled
+  };
+
+  void operator()(int, int, uint8_t* outRow, double sx, double sy) const {
+    Run run;
+    for (int column = firstColumn; column < columnEnd; column += kRun) {
+      const int count = columnEnd - column < kRun ? columnEnd - column : kRun;
+      for (int i = 0; i < count; ++i, sx += colStepX, sy += colStepY) {
+        run.xs[i] = sx;
+        run.ys[i] = sy;
+      }
+      const int groups = (count + 3) / 4;
+      for (int i = count; i < 4 * groups; ++i) run.xs[i] = run.ys[i] = __builtin_nan("");  // never sampled
+      taps(run, groups);
+      samples(run, count);
+      blendRun(run, count, outRow + 4 * column);
+    }
+  }
+
+  // Step 1: which columns can be sampled, their rows, columns and fractions, as in walkPassRows.
+  void taps(Run& run, int groups) const {
+    const __m256d zero = _mm256_setzero_pd(), maxX = _mm256_set1_pd(maxSx), maxY = _mm256_set1_pd(maxSy);
+    const __m256d height = _mm256_set1_pd(double(picH));
+    const __m128i lastRow = _mm_set1_epi32(picH - 1), lastColumn = _mm_set1_epi32(picW - 1);
+    const __m128i rowsDown = _mm_set1_epi32(neighbourRows), columnsOn = _mm_set1_epi32(neighbourColumns);
+    const __m128i stride = _mm_set1_epi32(picStride);
+    for (int g = 0; g < groups; ++g) {
+      const __m256d x = _mm256_load_pd(run.xs + 4 * g), y = _mm256_load_pd(run.ys + 4 * g);
+      const __m256d inside = _mm256_and_pd(
+          _mm256_and_pd(_mm256_cmp_pd(x, zero, _CMP_GE_OQ), _mm256_cmp_pd(x, maxX, _CMP_LE_OQ)),
+          _mm256_and_pd(_mm256_cmp_pd(y, zero, _CMP_GE_OQ), _mm256_cmp_pd(y, maxY, _CMP_LE_OQ)));
+      run.valid[g] = uint8_t(_mm256_movemask_pd(inside));
+      // Lanes outside convert to anything; they are never read.
+      const __m128i n = _mm_min_epi32(_mm256_cvttpd_epi32(_mm256_sub_pd(height, y)), lastRow);
+      const __m128i lower = _mm_max_epi32(_mm_sub_epi32(n, rowsDown), _mm_setzero_si128());
+      const __m128i j = _mm256_cvttpd_epi32(x);
+      const __m128i jq = _mm_min_epi32(_mm_add_epi32(j, columnsOn), lastColumn);
+      const __m128i jBytes = _mm_slli_epi32(j, 2);
+      _mm_store_si128(reinterpret_cast<__m128i*>(run.upper + 4 * g),
+                      _mm_add_epi32(_mm_mullo_epi32(n, stride), jBytes));
+      _mm_store_si128(reinterpret_cast<__m128i*>(run.lower + 4 * g),
+                      _mm_add_epi32(_mm_mullo_epi32(lower, stride), jBytes));
+      _mm_store_si128(reinterpret_cast<__m128i*>(run.next + 4 * g), _mm_slli_epi32(_mm_sub_epi32(jq, j), 2));
+      _mm256_store_pd(run.fx + 4 * g, _mm256_sub_pd(x, _mm256_cvtepi32_pd(j)));
+      _mm256_store_pd(run.fy + 4 * g, _mm256_sub_pd(y, _mm256_cvtepi32_pd(_mm256_cvttpd_epi32(y))));
+    }
+  }
+
+  // Step 2: the samples as bytes; a transparent sample is 0, which blends as opacity 0.
+  void samples(Run& run, int count) const {
+    for (int i = 0; i < count; ++i) {
+      if (((run.valid[i / 4] >> (i % 4)) & 1) == 0) {
+        run.samples[i] = 0;
+        continue;
+      }
+      const uint8_t* upper = picBase + run.upper[i];
+      const uint8_t* lower = picBase + run.lower[i];
+      const int next = run.next[i];
+      const uint32_t a = loadPixel(upper), b = loadPixel(upper + next);
+      const uint32_t c = loadPixel(lower), d = loadPixel(lower + next);
+      if (((a | b | c | d) & 0xFF000000u) == 0) {
+        run.samples[i] = 0;
+        continue;
+      }
+      const __m128i u0 = widen(a), l0 = widen(c);
+      const __m128i du = _mm_sub_epi32(widen(b), u0), dl = _mm_sub_epi32(widen(d), l0);
+      const __m256d fx = _mm256_set1_pd(run.fx[i]), fy = _mm256_set1_pd(run.fy[i]);
+      const __m256d top = _mm256_add_pd(_mm256_cvtepi32_pd(u0), _mm256_mul_pd(_mm256_cvtepi32_pd(du), fx));
+      const __m256d low = _mm256_add_pd(_mm256_cvtepi32_pd(l0), _mm256_mul_pd(_mm256_cvtepi32_pd(dl), fx));
+      const __m128i sample = _mm256_cvttpd_epi32(_mm256_add_pd(top, _mm256_mul_pd(_mm256_sub_pd(low, top), fy)));
+      // Every channel lies between its taps, so packing to bytes loses nothing.
+      const __m128i words = _mm_packus_epi32(sample, sample);
+      run.samples[i] = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+    }
+  }
+
+  // Step 3: (sample x k + output x (255 - k)) >> 8 with k = (sample alpha x (255 - g)) >> 8, alpha 255,
+  // for the columns that were sampled; the others keep their bytes.
+  void blendRun(const Run& run, int count, uint8_t* out) const {
+    const __m256i inverse = _mm256_set1_epi16(short(inverseAmount)), full = _mm256_set1_epi16(255);
+    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+    for (int g = 0; 4 * g < count; ++g) {
+      const int bits = run.valid[g];
+      if (bits == 0) continue;
+      const int pixels = count - 4 * g < 4 ? count - 4 * g : 4;
+      uint8_t* at = out + 16 * g;
+      alignas(16) uint8_t tail[16];
+      uint8_t* target = at;
+      if (pixels < 4) {  // the last pixels of the line: no reading or writing past them
+        __builtin_memset(tail, 0, sizeof tail);
+        __builtin_memcpy(tail, at, size_t(4) * pixels);
+        target = tail;
+      }
+      const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
+      const __m256i s16 = _mm256_cvtepu8_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(run.samples + 4 * g)));
+      const __m256i o16 = _mm256_cvtepu8_epi16(old);
+      const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+      const __m256i k = _mm256_srli_epi16(_mm256_mullo_epi16(alpha, inverse), 8);
+      const __m256i sum = _mm256_add_epi16(_mm256_mullo_epi16(s16, k), _mm256_mullo_epi16(o16, _mm256_sub_epi16(full, k)));
+      const __m256i r16 = _mm256_srli_epi16(sum, 8);
+      const __m128i blended = _mm_or_si128(
+          _mm_packus_epi16(_mm256_castsi256_si128(r16), _mm256_extracti128_si256(r16, 1)), opaque);
+      const __m128i lanes = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(bits), _mm_setr_epi32(1, 2, 4, 8)),
+                                            _mm_setr_epi32(1, 2, 4, 8));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_blendv_epi8(old, blended, lanes));
+      if (pixels < 4) __builtin_memcpy(at, tail, size_t(4) * pixels);
+    }
+  }
+
+  static __m128i widen(uint32_t pixel) { return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(int(pixel))); }
+};
+
 }  // namespace
 
 void blendPassAvx2(const PicturePass& pass, const uint8_t* picBase, std::ptrdiff_t picStride, uint8_t* outBase,
                    std::ptrdiff_t outStride, int inverseAmount, int bandBegin, int bandEnd) {
-  BlendKernelAvx2 kernel{inverseAmount};
-  walkPassRows(pass, picBase, picStride, outBase, outStride, kernel, bandBegin, bandEnd);
+  // The runs keep byte offsets into the picture in 32 bits; a picture too large for that (none that an
+  // image buffer can hold) takes the per-pixel kernel.
+  if (picStride <= 0 || picStride * std::ptrdiff_t(pass.picH) > 0x7FFFFFFF) {
+    BlendKernelAvx2 kernel{inverseAmount};
+    walkPassRows(pass, picBase, picStride, outBase, outStride, kernel, bandBegin, bandEnd);
+    return;
+  }
+  const LineRuns runs{picBase,       int(picStride),       pass.picW,      pass.picH,     pass.neighbourColumns,
+                      pass.neighbourRows, pass.colStepX, pass.colStepY, pass.maxSx,   pass.maxSy,
+                      pass.firstColumn, pass.columnEnd, inverseAmount};
+  walkPassLines(pass, outBase, outStride, runs, bandBegin, bandEnd);
 }
 
 #else

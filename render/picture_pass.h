@@ -57,28 +57,21 @@ struct BilinearTap {
   }
 };
 
-// Walks the box line by line, top to bottom and left to right, and hands every output pixel whose
-// source position can be sampled to the kernel:
-//   kernel.beginLine(frameLine, outputLine)
-//   kernel.pixel(column, frameLine, outputLine, pixel, tap)
-// `pixel` points at the output pixel; outputLine is counted from the top. Only output lines in
-// [bandBegin, bandEnd) are handed over; the line accumulator still steps through every line before
-// the band, so a band sees exactly the positions a whole walk gives it.
-//
-// Takes raw rows rather than images and calls nothing but the kernel, so that it can be instantiated
-// in a file built for a newer instruction set without leaving such code behind in shared functions.
-template <class Kernel>
-void walkPassRows(const PicturePass& p, const uint8_t* picBase, std::ptrdiff_t picStride, uint8_t* outBase,
-                  std::ptrdiff_t outStride, Kernel& kernel, int bandBegin, int bandEnd) {
-  // Everything the loops read, in locals: the stores through `pixel` may alias any memory, so fields
-  // read through `p` would be loaded again for every pixel.
-  const int picW = p.picW, picH = p.picH, outH = p.outH, lineFactor = p.lineFactor, parity = p.parity;
+// Walks the box's lines top to bottom and hands every line inside [bandBegin, bandEnd) of the output
+// to the line kernel:
+//   lineKernel(frameLine, outputLine, outRow, sx, sy)
+// outRow is the output line's first byte (outputLine is counted from the top); sx and sy are the
+// source position of column firstColumn, from which the kernel steps by colStepX and colStepY per
+// column. The line accumulator still steps through every line before the band, so a band sees exactly
+// the positions a whole walk gives it.
+template <class LineKernel>
+void walkPassLines(const PicturePass& p, uint8_t* outBase, std::ptrdiff_t outStride, LineKernel&& lineKernel,
+                   int bandBegin, int bandEnd) {
+  const int outH = p.outH, lineFactor = p.lineFactor, parity = p.parity, lineEnd = p.lineEnd;
   const bool skipParity = p.skipParity;
-  const double halfW = picW / 2.0, halfH = picH / 2.0;
+  const double halfH = p.picH / 2.0, halfW = p.picW / 2.0;
   const double cosT = p.cosT, sinT = p.sinT, stepY = p.stepY, colStepX = p.colStepX, colStepY = p.colStepY;
-  const double lineOffset = p.lineOffset, startAdvance = p.startAdvance, maxSx = p.maxSx, maxSy = p.maxSy;
-  const int firstColumn = p.firstColumn, columnEnd = p.columnEnd, lineEnd = p.lineEnd;
-  const int neighbourColumns = p.neighbourColumns, neighbourRows = p.neighbourRows;
+  const double lineOffset = p.lineOffset, startAdvance = p.startAdvance;
   const double sxBase = halfW + cosT * p.dx0, syBase = halfH + sinT * p.dx0;
   double accumulator = p.lineStart;
   for (int line = p.firstLine; line < lineEnd; ++line) {
@@ -88,13 +81,34 @@ void walkPassRows(const PicturePass& p, const uint8_t* picBase, std::ptrdiff_t p
     const int outLine = line / lineFactor;
     if (outLine < bandBegin) continue;
     if (outLine >= bandEnd) break;
-    uint8_t* outRow = outBase + outStride * (outH - 1 - outLine);
     double sx = sxBase - sinT * dy;
     double sy = syBase + cosT * dy;
     if (startAdvance > 0) {
       sx += startAdvance * colStepX;
       sy += startAdvance * colStepY;
     }
+    lineKernel(line, outLine, outBase + outStride * (outH - 1 - outLine), sx, sy);
+  }
+}
+
+// Walks the box line by line, top to bottom and left to right, and hands every output pixel whose
+// source position can be sampled to the kernel:
+//   kernel.beginLine(frameLine, outputLine)
+//   kernel.pixel(column, frameLine, outputLine, pixel, tap)
+// `pixel` points at the output pixel; outputLine is counted from the top. Only output lines in
+// [bandBegin, bandEnd) are handed over (see walkPassLines).
+//
+// Takes raw rows rather than images and calls nothing but the kernel, so that it can be instantiated
+// in a file built for a newer instruction set without leaving such code behind in shared functions.
+template <class Kernel>
+void walkPassRows(const PicturePass& p, const uint8_t* picBase, std::ptrdiff_t picStride, uint8_t* outBase,
+                  std::ptrdiff_t outStride, Kernel& kernel, int bandBegin, int bandEnd) {
+  // Everything the column loop reads, in locals: the stores through `pixel` may alias any memory, so
+  // fields read through `p` would be loaded again for every pixel.
+  const int picW = p.picW, picH = p.picH, firstColumn = p.firstColumn, columnEnd = p.columnEnd;
+  const int neighbourColumns = p.neighbourColumns, neighbourRows = p.neighbourRows;
+  const double colStepX = p.colStepX, colStepY = p.colStepY, maxSx = p.maxSx, maxSy = p.maxSy;
+  const auto columns = [=, &kernel](int line, int outLine, uint8_t* outRow, double sx, double sy) {
     kernel.beginLine(line, outLine);
     for (int column = firstColumn; column < columnEnd; ++column, sx += colStepX, sy += colStepY) {
       if (!(sx >= 0 && sx <= maxSx && sy >= 0 && sy <= maxSy)) continue;
@@ -111,7 +125,8 @@ void walkPassRows(const PicturePass& p, const uint8_t* picBase, std::ptrdiff_t p
                             sy - int(sy)};
       kernel.pixel(column, line, outLine, outRow + 4 * column, tap);
     }
-  }
+  };
+  walkPassLines(p, outBase, outStride, columns, bandBegin, bandEnd);
 }
 
 // The whole walk, or the output lines [bandBegin, bandEnd) of it.

@@ -46,17 +46,35 @@ KeyFrame randomState(std::mt19937& random, int stageWidth, int stageHeight) {
 
 }  // namespace
 
-TEST(FastBlend, VectorisedPathsEqualTheScalarPathOnRandomPictures) {
-  std::mt19937 random(1414);
-  const int modes[] = {kModeProgressive, kModeFieldOddLines, kModeFieldEvenLines};
-  std::vector<BlendPath> paths = {BlendPath::sse2, BlendPath::avx2};
+namespace {
+
+struct Comparison {
   int compared = 0, drawn = 0;
-  for (int round = 0; round < 10000; ++round) {
-    std::uniform_int_distribution<int> side(1, 24), outSide(1, 40);
+};
+
+// Draws random pictures at random placements with every vectorised path and with the scalar path,
+// and stops at the first pass whose bytes differ.
+void compareWithScalar(std::mt19937& random, int rounds, int maxPicture, int maxOutputWidth, Comparison& result) {
+  const int modes[] = {kModeProgressive, kModeFieldOddLines, kModeFieldEvenLines};
+  const BlendPath paths[] = {BlendPath::sse2, BlendPath::avx2};
+  std::uniform_int_distribution<int> side(1, maxPicture), outWidth(1, maxOutputWidth), outHeight(1, 40);
+  for (int round = 0; round < rounds; ++round) {
     const ImageBuffer picture = randomPicture(random, side(random), side(random));
-    const ImageBuffer ground = randomPicture(random, outSide(random), outSide(random));
-    const int stageWidth = side(random), stageHeight = side(random);
-    const KeyFrame state = randomState(random, stageWidth, stageHeight);
+    const ImageBuffer ground = randomPicture(random, outWidth(random), outHeight(random));
+    int stageWidth = side(random), stageHeight = side(random);
+    KeyFrame state = randomState(random, stageWidth, stageHeight);
+    if (round % 4 == 3) {
+      // Whole-pixel placements at one or two output pixels per picture pixel: source positions land
+      // exactly on columns, rows and the last position that still has its neighbours.
+      stageWidth = ground.width();
+      stageHeight = ground.height();
+      const int scale = 1 + round / 4 % 2;
+      state.width = float(scale * picture.width());
+      state.height = float(scale * picture.height());
+      state.x = float(std::uniform_int_distribution<int>(-4, stageWidth + 4)(random));
+      state.y = float(std::uniform_int_distribution<int>(-4, stageHeight + 4)(random));
+      state.rotation = 0;
+    }
     const int mode = modes[round % 3];
     PreparedPass prepared;
     if (!preparePass(picture, ground, state, 0, 0, mode, stageWidth, stageHeight, BlurMethod::runningSum, prepared))
@@ -64,19 +82,34 @@ TEST(FastBlend, VectorisedPathsEqualTheScalarPathOnRandomPictures) {
     ImageBuffer expected;
     ground.copyTo(expected, true);
     runPass(prepared, expected, BlendPath::scalar);
-    drawn += sameBytes(expected, ground) ? 0 : 1;
+    result.drawn += sameBytes(expected, ground) ? 0 : 1;
     for (const BlendPath path : paths) {
       if (!blendPathAvailable(path)) continue;
       ImageBuffer actual;
       ground.copyTo(actual, true);
       runPass(prepared, actual, path);
-      ASSERT_TRUE(sameBytes(expected, actual)) << "round " << round << " path " << int(path);
-      ++compared;
+      ASSERT_TRUE(sameBytes(expected, actual)) << "round " << round << " path " << int(path) << " picture "
+                                               << picture.width() << "x" << picture.height() << " output "
+                                               << ground.width() << "x" << ground.height();
+      ++result.compared;
     }
   }
+}
+
+}  // namespace
+
+TEST(FastBlend, VectorisedPathsEqualTheScalarPathOnRandomPictures) {
+  std::mt19937 random(1414);
+  Comparison small;
+  compareWithScalar(random, 10000, 24, 40, small);
   // Most random placements must actually draw something, else the comparison proves little.
-  EXPECT_GT(drawn, 5000);
-  EXPECT_GE(compared, 10000);
+  EXPECT_GT(small.drawn, 5000);
+  EXPECT_GE(small.compared, 10000);
+
+  // Lines longer than the vectorised blend's runs of columns, with every remainder at their ends.
+  Comparison wide;
+  compareWithScalar(random, 400, 64, 700, wide);
+  EXPECT_GT(wide.drawn, 200);
 }
 
 TEST(FastBlend, BandsDrawExactlyTheLinesOfTheWholePass) {
