@@ -56,22 +56,24 @@ struct LineRuns {
 
   void operator()(int, int, uint8_t* outRow, double sx, double sy) const {
     Run run;
+    const int first = columnEnd - firstColumn < kRun ? columnEnd - firstColumn : kRun;
+    for (int i = 0; i < first; ++i, sx += colStepX, sy += colStepY) {
+      run.xs[i] = sx;
+      run.ys[i] = sy;
+    }
     for (int column = firstColumn; column < columnEnd; column += kRun) {
       const int count = columnEnd - column < kRun ? columnEnd - column : kRun;
-      for (int i = 0; i < count; ++i, sx += colStepX, sy += colStepY) {
-        run.xs[i] = sx;
-        run.ys[i] = sy;
-      }
-      const int groups = (count + 3) / 4;
-      for (int i = count; i < 4 * groups; ++i) run.xs[i] = run.ys[i] = __builtin_nan("");  // never sampled
-      taps(run, groups);
-      samples(run, count);
+      const int left = columnEnd - column - count;
+      taps(run, count);
+      samples(run, count, left < kRun ? left : kRun, sx, sy);
       blendRun(run, count, outRow + 4 * column);
     }
   }
 
   // Step 1: which columns can be sampled, their rows, columns and fractions, as in walkPassRows.
-  void taps(Run& run, int groups) const {
+  void taps(Run& run, int count) const {
+    const int groups = (count + 3) / 4;
+    for (int i = count; i < 4 * groups; ++i) run.xs[i] = run.ys[i] = __builtin_nan("");  // never sampled
     const __m256d zero = _mm256_setzero_pd(), maxX = _mm256_set1_pd(maxSx), maxY = _mm256_set1_pd(maxSy);
     const __m256d height = _mm256_set1_pd(double(picH));
     const __m128i lastRow = _mm_set1_epi32(picH - 1), lastColumn = _mm_set1_epi32(picW - 1);
@@ -99,24 +101,33 @@ struct LineRuns {
     }
   }
 
-  // Step 2: the samples as bytes; a transparent sample is 0, which blends as opacity 0.
-  void samples(Run& run, int count) const {
+  // Step 2: the samples as bytes; a transparent sample is 0, which blends as opacity 0. The taps have
+  // taken this run's positions, so the same loop steps the next run's (`nextCount` of them) into their
+  // place: the chain of additions then overlaps the sampling.
+  void samples(Run& run, int count, int nextCount, double& sx, double& sy) const {
+    const uint8_t* const base = picBase;
+    const double stepX = colStepX, stepY = colStepY;
+    double x = sx, y = sy;
     for (int i = 0; i < count; ++i) {
+      if (i < nextCount) {
+        run.xs[i] = x;
+        run.ys[i] = y;
+        x += stepX;
+        y += stepY;
+      }
       if (((run.valid[i / 4] >> (i % 4)) & 1) == 0) {
         run.samples[i] = 0;
         continue;
       }
-      const uint8_t* upper = picBase + run.upper[i];
-      const uint8_t* lower = picBase + run.lower[i];
+      const uint8_t* upper = base + run.upper[i];
+      const uint8_t* lower = base + run.lower[i];
       const int next = run.next[i];
-      const uint32_t a = loadPixel(upper), b = loadPixel(upper + next);
-      const uint32_t c = loadPixel(lower), d = loadPixel(lower + next);
-      if (((a | b | c | d) & 0xFF000000u) == 0) {
+      const __m128i u0 = widen(upper), u1 = widen(upper + next), l0 = widen(lower), l1 = widen(lower + next);
+      if (_mm_testz_si128(_mm_or_si128(_mm_or_si128(u0, u1), _mm_or_si128(l0, l1)), _mm_setr_epi32(0, 0, 0, -1))) {
         run.samples[i] = 0;
         continue;
       }
-      const __m128i u0 = widen(a), l0 = widen(c);
-      const __m128i du = _mm_sub_epi32(widen(b), u0), dl = _mm_sub_epi32(widen(d), l0);
+      const __m128i du = _mm_sub_epi32(u1, u0), dl = _mm_sub_epi32(l1, l0);
       const __m256d fx = _mm256_set1_pd(run.fx[i]), fy = _mm256_set1_pd(run.fy[i]);
       const __m256d top = _mm256_add_pd(_mm256_cvtepi32_pd(u0), _mm256_mul_pd(_mm256_cvtepi32_pd(du), fx));
       const __m256d low = _mm256_add_pd(_mm256_cvtepi32_pd(l0), _mm256_mul_pd(_mm256_cvtepi32_pd(dl), fx));
@@ -125,6 +136,8 @@ struct LineRuns {
       const __m128i words = _mm_packus_epi32(sample, sample);
       run.samples[i] = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
     }
+    sx = x;
+    sy = y;
   }
 
   // Step 3: (sample x k + output x (255 - k)) >> 8 with k = (sample alpha x (255 - g)) >> 8, alpha 255,
@@ -160,7 +173,7 @@ struct LineRuns {
     }
   }
 
-  static __m128i widen(uint32_t pixel) { return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(int(pixel))); }
+  static __m128i widen(const uint8_t* pixel) { return _mm_cvtepu8_epi32(_mm_loadu_si32(pixel)); }
 };
 
 }  // namespace
