@@ -4,6 +4,7 @@
 #include "render/blend_pass_avx2.h"
 
 #include "render/blend_kernels.h"
+#include "render/run_taps_avx2.h"
 
 #if defined(__AVX2__)
 #include <immintrin.h>
@@ -39,65 +40,26 @@ struct BlendKernelAvx2 {
 //   2. the bilinear sample of each column (the four channels together, as BlendKernelAvx2);
 //   3. the integer blend of four output pixels at a time.
 // Every value is the one the per-pixel kernel computes, with the same operations in the same order.
-constexpr int kRun = 128;  // columns per run; a multiple of 4
-
 struct LineRuns {
   const uint8_t* picBase;
-  int picStride, picW, picH, neighbourColumns, neighbourRows;
-  double colStepX, colStepY, maxSx, maxSy;
+  TapGeometry geometry;
+  double colStepX, colStepY;
   int firstColumn, columnEnd, inverseAmount;
 
-  struct Run {
-    alignas(32) double xs[kRun], ys[kRun], fx[kRun], fy[kRun];
-    alignas(16) int32_t upper[kRun], lower[kRun], next[kRun];  // byte offsets of the taps
+  struct Run : TapRun {
     alignas(16) uint32_t samples[kRun];
-    uint8_t valid[kRun / 4];  // per four columns, a bit for each that can be sampled
   };
 
   void operator()(int, int, uint8_t* outRow, double sx, double sy) const {
     Run run;
     const int first = columnEnd - firstColumn < kRun ? columnEnd - firstColumn : kRun;
-    for (int i = 0; i < first; ++i, sx += colStepX, sy += colStepY) {
-      run.xs[i] = sx;
-      run.ys[i] = sy;
-    }
+    TapGeometry::positions(run, first, sx, sy, colStepX, colStepY);
     for (int column = firstColumn; column < columnEnd; column += kRun) {
       const int count = columnEnd - column < kRun ? columnEnd - column : kRun;
       const int left = columnEnd - column - count;
-      taps(run, count);
+      geometry.taps(run, count);
       samples(run, count, left < kRun ? left : kRun, sx, sy);
       blendRun(run, count, outRow + 4 * column);
-    }
-  }
-
-  // Step 1: which columns can be sampled, their rows, columns and fractions, as in walkPassRows.
-  void taps(Run& run, int count) const {
-    const int groups = (count + 3) / 4;
-    for (int i = count; i < 4 * groups; ++i) run.xs[i] = run.ys[i] = __builtin_nan("");  // never sampled
-    const __m256d zero = _mm256_setzero_pd(), maxX = _mm256_set1_pd(maxSx), maxY = _mm256_set1_pd(maxSy);
-    const __m256d height = _mm256_set1_pd(double(picH));
-    const __m128i lastRow = _mm_set1_epi32(picH - 1), lastColumn = _mm_set1_epi32(picW - 1);
-    const __m128i rowsDown = _mm_set1_epi32(neighbourRows), columnsOn = _mm_set1_epi32(neighbourColumns);
-    const __m128i stride = _mm_set1_epi32(picStride);
-    for (int g = 0; g < groups; ++g) {
-      const __m256d x = _mm256_load_pd(run.xs + 4 * g), y = _mm256_load_pd(run.ys + 4 * g);
-      const __m256d inside = _mm256_and_pd(
-          _mm256_and_pd(_mm256_cmp_pd(x, zero, _CMP_GE_OQ), _mm256_cmp_pd(x, maxX, _CMP_LE_OQ)),
-          _mm256_and_pd(_mm256_cmp_pd(y, zero, _CMP_GE_OQ), _mm256_cmp_pd(y, maxY, _CMP_LE_OQ)));
-      run.valid[g] = uint8_t(_mm256_movemask_pd(inside));
-      // Lanes outside convert to anything; they are never read.
-      const __m128i n = _mm_min_epi32(_mm256_cvttpd_epi32(_mm256_sub_pd(height, y)), lastRow);
-      const __m128i lower = _mm_max_epi32(_mm_sub_epi32(n, rowsDown), _mm_setzero_si128());
-      const __m128i j = _mm256_cvttpd_epi32(x);
-      const __m128i jq = _mm_min_epi32(_mm_add_epi32(j, columnsOn), lastColumn);
-      const __m128i jBytes = _mm_slli_epi32(j, 2);
-      _mm_store_si128(reinterpret_cast<__m128i*>(run.upper + 4 * g),
-                      _mm_add_epi32(_mm_mullo_epi32(n, stride), jBytes));
-      _mm_store_si128(reinterpret_cast<__m128i*>(run.lower + 4 * g),
-                      _mm_add_epi32(_mm_mullo_epi32(lower, stride), jBytes));
-      _mm_store_si128(reinterpret_cast<__m128i*>(run.next + 4 * g), _mm_slli_epi32(_mm_sub_epi32(jq, j), 2));
-      _mm256_store_pd(run.fx + 4 * g, _mm256_sub_pd(x, _mm256_cvtepi32_pd(j)));
-      _mm256_store_pd(run.fy + 4 * g, _mm256_sub_pd(y, _mm256_cvtepi32_pd(_mm256_cvttpd_epi32(y))));
     }
   }
 
@@ -115,7 +77,7 @@ struct LineRuns {
         x += stepX;
         y += stepY;
       }
-      if (((run.valid[i / 4] >> (i % 4)) & 1) == 0) {
+      if (!run.sampled(i)) {
         run.samples[i] = 0;
         continue;
       }
@@ -182,14 +144,19 @@ void blendPassAvx2(const PicturePass& pass, const uint8_t* picBase, std::ptrdiff
                    std::ptrdiff_t outStride, int inverseAmount, int bandBegin, int bandEnd) {
   // The runs keep byte offsets into the picture in 32 bits; a picture too large for that (none that an
   // image buffer can hold) takes the per-pixel kernel.
-  if (picStride <= 0 || picStride * std::ptrdiff_t(pass.picH) > 0x7FFFFFFF) {
+  if (!runOffsetsFit(picStride, pass.picH)) {
     BlendKernelAvx2 kernel{inverseAmount};
     walkPassRows(pass, picBase, picStride, outBase, outStride, kernel, bandBegin, bandEnd);
     return;
   }
-  const LineRuns runs{picBase,       int(picStride),       pass.picW,      pass.picH,     pass.neighbourColumns,
-                      pass.neighbourRows, pass.colStepX, pass.colStepY, pass.maxSx,   pass.maxSy,
-                      pass.firstColumn, pass.columnEnd, inverseAmount};
+  const LineRuns runs{picBase,
+                      {int(picStride), pass.picW, pass.picH, pass.neighbourColumns, pass.neighbourRows, pass.maxSx,
+                       pass.maxSy},
+                      pass.colStepX,
+                      pass.colStepY,
+                      pass.firstColumn,
+                      pass.columnEnd,
+                      inverseAmount};
   walkPassLines(pass, outBase, outStride, runs, bandBegin, bandEnd);
 }
 

@@ -2,7 +2,8 @@
 // Per-pixel kernels of a picture pass (see walkPass): the ordinary blend and the brushes that change
 // what lies below them. All blends are integer products shifted right by 8 (a division by 256, so a
 // full-strength blend still leaves one step of the old value). A brush changes only pixels where its
-// sampled mask is above 0 and never touches the alpha byte.
+// sampled mask is above 0 and never touches the alpha byte. The brushes but blur also take the mask
+// already sampled (`masked`), as the AVX2 mask runs hand it over.
 #include <cstdint>
 
 #include "render/picture_pass.h"
@@ -31,8 +32,10 @@ struct PixelateKernel {
   int outH, lineFactor;
 
   void beginLine(int, int) {}
-  void pixel(int column, int line, int, uint8_t* out, const BilinearTap& tap) const {
-    const int m = tap.at(3);
+  void pixel(int column, int line, int outLine, uint8_t* out, const BilinearTap& tap) const {
+    masked(column, line, outLine, out, tap.at(3));
+  }
+  void masked(int column, int line, int, uint8_t* out, int m) const {
     if (m <= 0) return;
     const int sampleLine = (line - line % block) / lineFactor;
     const uint8_t* sample = outBase + outStride * (outH - 1 - sampleLine) + 4 * (column - column % block);
@@ -44,8 +47,8 @@ struct DarkenKernel {
   int g;
 
   void beginLine(int, int) {}
-  void pixel(int, int, int, uint8_t* out, const BilinearTap& tap) const {
-    const int m = tap.at(3);
+  void pixel(int, int, int, uint8_t* out, const BilinearTap& tap) const { masked(0, 0, 0, out, tap.at(3)); }
+  void masked(int, int, int, uint8_t* out, int m) const {
     if (m <= 0) return;
     const int f = 255 - ((m * g) >> 8);
     for (int b = 0; b < 3; ++b) out[b] = uint8_t((out[b] * f) >> 8);
@@ -56,8 +59,8 @@ struct LightenKernel {
   int g;
 
   void beginLine(int, int) {}
-  void pixel(int, int, int, uint8_t* out, const BilinearTap& tap) const {
-    const int m = tap.at(3);
+  void pixel(int, int, int, uint8_t* out, const BilinearTap& tap) const { masked(0, 0, 0, out, tap.at(3)); }
+  void masked(int, int, int, uint8_t* out, int m) const {
     if (m <= 0) return;
     for (int b = 0; b < 3; ++b) {
       const int v = out[b];
@@ -72,8 +75,8 @@ struct TintKernel {
   int colour[3];  // blue, green, red of the tint
 
   void beginLine(int, int) {}
-  void pixel(int, int, int, uint8_t* out, const BilinearTap& tap) const {
-    const int m = tap.at(3);
+  void pixel(int, int, int, uint8_t* out, const BilinearTap& tap) const { masked(0, 0, 0, out, tap.at(3)); }
+  void masked(int, int, int, uint8_t* out, int m) const {
     if (m <= 0) return;
     const int k = (m * g) >> 8;
     const int lum = luminance(out[0], out[1], out[2]);
@@ -85,8 +88,8 @@ struct NoColourKernel {
   int g;
 
   void beginLine(int, int) {}
-  void pixel(int, int, int, uint8_t* out, const BilinearTap& tap) const {
-    const int m = tap.at(3);
+  void pixel(int, int, int, uint8_t* out, const BilinearTap& tap) const { masked(0, 0, 0, out, tap.at(3)); }
+  void masked(int, int, int, uint8_t* out, int m) const {
     if (m <= 0) return;
     const int k = (m * g) >> 8;
     const int lum = luminance(out[0], out[1], out[2]);

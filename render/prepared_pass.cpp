@@ -5,6 +5,7 @@
 #include "render/blend_pass_avx2.h"
 #include "render/blur_brush.h"
 #include "render/brush_kernels.h"
+#include "render/mask_run_avx2.h"
 
 bool blendPathAvailable(BlendPath path) {
   switch (path) {
@@ -67,6 +68,34 @@ void blend(const PicturePass& pass, const ImageBuffer& picture, ImageBuffer& out
   walkPass(pass, picture, output, kernel, bandBegin, bandEnd);
 }
 
+// A brush that needs only its mask at each pixel: with AVX2 the masks of a run of columns are
+// sampled together, then the kernel takes them pixel by pixel in the walk's order (pixelate reads
+// pixels it has already changed).
+template <class Kernel>
+void walkBrush(const PicturePass& pass, const ImageBuffer& picture, ImageBuffer& output, Kernel& kernel,
+               BlendPath path, int bandBegin, int bandEnd) {
+  if (path != BlendPath::avx2 || !blendPathAvailable(BlendPath::avx2) ||
+      !runOffsetsFit(picture.rowStep(), picture.height())) {
+    walkPass(pass, picture, output, kernel, bandBegin, bandEnd);
+    return;
+  }
+  const MaskRunSetup setup{picture.pixels(), picture.rowStep(),     pass.picW,     pass.picH,
+                           pass.neighbourColumns, pass.neighbourRows, pass.colStepX, pass.colStepY,
+                           pass.maxSx,       pass.maxSy};
+  const int firstColumn = pass.firstColumn, columnEnd = pass.columnEnd;
+  const auto columns = [&](int line, int outLine, uint8_t* outRow, double sx, double sy) {
+    kernel.beginLine(line, outLine);
+    int32_t masks[kMaskRun];
+    for (int column = firstColumn; column < columnEnd; column += kMaskRun) {
+      const int count = columnEnd - column < kMaskRun ? columnEnd - column : kMaskRun;
+      maskRunAvx2(setup, sx, sy, count, masks);
+      for (int i = 0; i < count; ++i)
+        if (masks[i] >= 0) kernel.masked(column + i, line, outLine, outRow + 4 * (column + i), masks[i]);
+    }
+  };
+  walkPassLines(pass, output.pixels(), output.rowStep(), columns, bandBegin, bandEnd);
+}
+
 }  // namespace
 
 void runPass(const PreparedPass& prepared, ImageBuffer& output, BlendPath path, int bandBegin, int bandEnd) {
@@ -86,19 +115,19 @@ void runPass(const PreparedPass& prepared, ImageBuffer& output, BlendPath path, 
     }
   } else if (code < 3000) {
     PixelateKernel kernel{(3 * (g / 16)) / 2, output.pixels(), output.rowStep(), pass.outH, pass.lineFactor};
-    walkPass(pass, picture, output, kernel, bandBegin, bandEnd);
+    walkBrush(pass, picture, output, kernel, path, bandBegin, bandEnd);
   } else if (code < 4000) {
     DarkenKernel kernel{g};
-    walkPass(pass, picture, output, kernel, bandBegin, bandEnd);
+    walkBrush(pass, picture, output, kernel, path, bandBegin, bandEnd);
   } else if (code < 5000) {
     LightenKernel kernel{g};
-    walkPass(pass, picture, output, kernel, bandBegin, bandEnd);
+    walkBrush(pass, picture, output, kernel, path, bandBegin, bandEnd);
   } else if (code < 6000) {
     const uint32_t tint = prepared.tintColour;
     TintKernel kernel{g, {int((tint >> 16) & 255), int((tint >> 8) & 255), int(tint & 255)}};
-    walkPass(pass, picture, output, kernel, bandBegin, bandEnd);
+    walkBrush(pass, picture, output, kernel, path, bandBegin, bandEnd);
   } else if (code < 7000) {
     NoColourKernel kernel{g};
-    walkPass(pass, picture, output, kernel, bandBegin, bandEnd);
+    walkBrush(pass, picture, output, kernel, path, bandBegin, bandEnd);
   }
 }

@@ -53,8 +53,11 @@ struct Comparison {
 };
 
 // Draws random pictures at random placements with every vectorised path and with the scalar path,
-// and stops at the first pass whose bytes differ.
-void compareWithScalar(std::mt19937& random, int rounds, int maxPicture, int maxOutputWidth, Comparison& result) {
+// and stops at the first pass whose bytes differ. With brushes, each round takes one of the brushes
+// whose masks the vectorised paths sample (every one but blur) or the ordinary blend.
+void compareWithScalar(std::mt19937& random, int rounds, int maxPicture, int maxOutputWidth, bool brushes,
+                       Comparison& result) {
+  const int codes[] = {0, 2000, 3000, 4000, 5000, 6000};
   const int modes[] = {kModeProgressive, kModeFieldOddLines, kModeFieldEvenLines};
   const BlendPath paths[] = {BlendPath::sse2, BlendPath::avx2};
   std::uniform_int_distribution<int> side(1, maxPicture), outWidth(1, maxOutputWidth), outHeight(1, 40);
@@ -76,8 +79,11 @@ void compareWithScalar(std::mt19937& random, int rounds, int maxPicture, int max
       state.rotation = 0;
     }
     const int mode = modes[round % 3];
+    const int code = brushes ? codes[round % 6] : 0;
+    const uint32_t tint = uint32_t(random()) & 0x00FFFFFFu;
     PreparedPass prepared;
-    if (!preparePass(picture, ground, state, 0, 0, mode, stageWidth, stageHeight, BlurMethod::runningSum, prepared))
+    if (!preparePass(picture, ground, state, code, tint, mode, stageWidth, stageHeight, BlurMethod::runningSum,
+                     prepared))
       continue;
     ImageBuffer expected;
     ground.copyTo(expected, true);
@@ -88,7 +94,7 @@ void compareWithScalar(std::mt19937& random, int rounds, int maxPicture, int max
       ImageBuffer actual;
       ground.copyTo(actual, true);
       runPass(prepared, actual, path);
-      ASSERT_TRUE(sameBytes(expected, actual)) << "round " << round << " path " << int(path) << " picture "
+      ASSERT_TRUE(sameBytes(expected, actual)) << "round " << round << " code " << code << " path " << int(path) << " picture "
                                                << picture.width() << "x" << picture.height() << " output "
                                                << ground.width() << "x" << ground.height();
       ++result.compared;
@@ -101,15 +107,24 @@ void compareWithScalar(std::mt19937& random, int rounds, int maxPicture, int max
 TEST(FastBlend, VectorisedPathsEqualTheScalarPathOnRandomPictures) {
   std::mt19937 random(1414);
   Comparison small;
-  compareWithScalar(random, 10000, 24, 40, small);
+  compareWithScalar(random, 10000, 24, 40, false, small);
   // Most random placements must actually draw something, else the comparison proves little.
   EXPECT_GT(small.drawn, 5000);
   EXPECT_GE(small.compared, 10000);
 
   // Lines longer than the vectorised blend's runs of columns, with every remainder at their ends.
   Comparison wide;
-  compareWithScalar(random, 400, 64, 700, wide);
+  compareWithScalar(random, 400, 64, 700, false, wide);
   EXPECT_GT(wide.drawn, 200);
+}
+
+TEST(FastBlend, BrushMasksSampledInRunsGiveTheScalarBrushesBytes) {
+  std::mt19937 random(2718);
+  Comparison small, wide;
+  compareWithScalar(random, 6000, 24, 40, true, small);
+  EXPECT_GT(small.drawn, 3000);
+  compareWithScalar(random, 600, 64, 700, true, wide);
+  EXPECT_GT(wide.drawn, 300);
 }
 
 TEST(FastBlend, BandsDrawExactlyTheLinesOfTheWholePass) {
