@@ -122,7 +122,14 @@ int main(int argc, char** argv) {
       for (int f = 0; f < frames; ++f)
         renderer.render(scene.show(), f % kSceneFrames, 0, 0, outputs[0], nullptr, backgrounds[0]);
     }
-    for (int first = 0; bandThreads == 1 && first < frames; first += threads) {
+    if (bandThreads == 1 && threads == 1) {
+      // One renderer for the whole run, as a long render on one thread has (it keeps the scaled
+      // background from frame to frame).
+      std::vector<RenderJob> jobs;
+      for (int f = 0; f < frames; ++f) jobs.push_back({f % kSceneFrames, 0, 0, &outputs[0], nullptr, &backgrounds[0]});
+      renderFrames(scene.show(), jobs, 1);
+    }
+    for (int first = 0; bandThreads == 1 && threads > 1 && first < frames; first += threads) {
       std::vector<RenderJob> jobs;
       for (int t = 0; t < threads && first + t < frames; ++t)
         jobs.push_back({(first + t) % kSceneFrames, 0, 0, &outputs[size_t(t)], nullptr, &backgrounds[size_t(t)]});

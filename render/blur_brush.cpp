@@ -98,8 +98,11 @@ void RunningBlurKernel::slideColumns(int newStart, int newEnd) {
   windowEnd_ = std::max(newEnd, windowEnd_);
 }
 
-void RunningBlurKernel::pixel(int column, int, int outLine, uint8_t* out, const BilinearTap& tap) {
-  const int m = tap.at(3);
+void RunningBlurKernel::pixel(int column, int line, int outLine, uint8_t* out, const BilinearTap& tap) {
+  masked(column, line, outLine, out, tap.at(3));
+}
+
+void RunningBlurKernel::masked(int column, int, int outLine, uint8_t* out, int m) {
   if (m <= 0) return;
   const int r = area_.radius;
   if (r == 0) {

@@ -44,6 +44,8 @@ class RunningBlurKernel {
   RunningBlurKernel(const PicturePass& p, ImageBuffer& output);
   void beginLine(int line, int outLine);
   void pixel(int column, int line, int outLine, uint8_t* out, const BilinearTap& tap);
+  // The same with the mask already sampled at the pixel.
+  void masked(int column, int line, int outLine, uint8_t* out, int m);
 
  private:
   void addLine(int outLine, int sign);

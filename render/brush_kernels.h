@@ -2,8 +2,8 @@
 // Per-pixel kernels of a picture pass (see walkPass): the ordinary blend and the brushes that change
 // what lies below them. All blends are integer products shifted right by 8 (a division by 256, so a
 // full-strength blend still leaves one step of the old value). A brush changes only pixels where its
-// sampled mask is above 0 and never touches the alpha byte. The brushes but blur also take the mask
-// already sampled (`masked`), as the AVX2 mask runs hand it over.
+// sampled mask is above 0 and never touches the alpha byte. The brushes also take the mask already
+// sampled (`masked`), as the AVX2 mask runs hand it over.
 #include <cstdint>
 
 #include "render/picture_pass.h"

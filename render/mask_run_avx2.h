@@ -1,13 +1,11 @@
 #pragma once
-// The brushes' masks with AVX2 (mask_run_avx2.cpp, built for AVX2): the sampled alpha of a run of
+// The brushes' masks with AVX2 (mask_run_avx2.cpp, built for AVX2): the sampled alpha of a line's
 // columns, four columns at a time. Call it only where the processor has AVX2 and runOffsetsFit holds
 // for the picture; runPass does the choosing.
 #include <cstddef>
 #include <cstdint>
 
 struct PicturePass;
-
-constexpr int kMaskRun = 128;  // columns per call
 
 struct MaskRunSetup {
   const uint8_t* picBase;
@@ -24,7 +22,7 @@ inline bool runOffsetsFit(std::ptrdiff_t picStride, int picH) {
 }
 }  // namespace
 
-// The masks of `count` (at most kMaskRun) columns starting at source position (sx, sy): the sample
-// of the alpha byte where the column can be sampled, -1 where it cannot. Leaves sx and sy stepped
-// past the run.
-void maskRunAvx2(const MaskRunSetup& setup, double& sx, double& sy, int count, int32_t* masks);
+// The masks of `count` columns starting at source position (sx, sy), stepping by colStepX and
+// colStepY per column: the sample of the alpha byte where the column can be sampled, -1 where it
+// cannot.
+void maskLineAvx2(const MaskRunSetup& setup, double sx, double sy, int count, int32_t* masks);

@@ -1,5 +1,7 @@
 #include "render/prepared_pass.h"
 
+#include <vector>
+
 #include "image/image_buffer.h"
 #include "render/blend_kernels.h"
 #include "render/blend_pass_avx2.h"
@@ -68,9 +70,9 @@ void blend(const PicturePass& pass, const ImageBuffer& picture, ImageBuffer& out
   walkPass(pass, picture, output, kernel, bandBegin, bandEnd);
 }
 
-// A brush that needs only its mask at each pixel: with AVX2 the masks of a run of columns are
-// sampled together, then the kernel takes them pixel by pixel in the walk's order (pixelate reads
-// pixels it has already changed).
+// A brush, which needs only its mask at each pixel: with AVX2 the masks of a line are sampled
+// together, then the kernel takes them pixel by pixel in the walk's order (blur and pixelate read
+// pixels the pass has already changed).
 template <class Kernel>
 void walkBrush(const PicturePass& pass, const ImageBuffer& picture, ImageBuffer& output, Kernel& kernel,
                BlendPath path, int bandBegin, int bandEnd) {
@@ -82,16 +84,13 @@ void walkBrush(const PicturePass& pass, const ImageBuffer& picture, ImageBuffer&
   const MaskRunSetup setup{picture.pixels(), picture.rowStep(),     pass.picW,     pass.picH,
                            pass.neighbourColumns, pass.neighbourRows, pass.colStepX, pass.colStepY,
                            pass.maxSx,       pass.maxSy};
-  const int firstColumn = pass.firstColumn, columnEnd = pass.columnEnd;
+  const int firstColumn = pass.firstColumn, count = pass.columnEnd - pass.firstColumn;
+  std::vector<int32_t> masks(static_cast<size_t>(count));
   const auto columns = [&](int line, int outLine, uint8_t* outRow, double sx, double sy) {
     kernel.beginLine(line, outLine);
-    int32_t masks[kMaskRun];
-    for (int column = firstColumn; column < columnEnd; column += kMaskRun) {
-      const int count = columnEnd - column < kMaskRun ? columnEnd - column : kMaskRun;
-      maskRunAvx2(setup, sx, sy, count, masks);
-      for (int i = 0; i < count; ++i)
-        if (masks[i] >= 0) kernel.masked(column + i, line, outLine, outRow + 4 * (column + i), masks[i]);
-    }
+    maskLineAvx2(setup, sx, sy, count, masks.data());
+    for (int i = 0; i < count; ++i)
+      if (masks[i] >= 0) kernel.masked(firstColumn + i, line, outLine, outRow + 4 * (firstColumn + i), masks[i]);
   };
   walkPassLines(pass, output.pixels(), output.rowStep(), columns, bandBegin, bandEnd);
 }
@@ -111,7 +110,7 @@ void runPass(const PreparedPass& prepared, ImageBuffer& output, BlendPath path, 
       walkPass(pass, picture, output, kernel, bandBegin, bandEnd);
     } else {
       RunningBlurKernel kernel(pass, output);
-      walkPass(pass, picture, output, kernel, bandBegin, bandEnd);
+      walkBrush(pass, picture, output, kernel, path, bandBegin, bandEnd);
     }
   } else if (code < 3000) {
     PixelateKernel kernel{(3 * (g / 16)) / 2, output.pixels(), output.rowStep(), pass.outH, pass.lineFactor};

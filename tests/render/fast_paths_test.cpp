@@ -54,10 +54,10 @@ struct Comparison {
 
 // Draws random pictures at random placements with every vectorised path and with the scalar path,
 // and stops at the first pass whose bytes differ. With brushes, each round takes one of the brushes
-// whose masks the vectorised paths sample (every one but blur) or the ordinary blend.
+// (blur by its running sums) or the ordinary blend.
 void compareWithScalar(std::mt19937& random, int rounds, int maxPicture, int maxOutputWidth, bool brushes,
                        Comparison& result) {
-  const int codes[] = {0, 2000, 3000, 4000, 5000, 6000};
+  const int codes[] = {0, 1000, 2000, 3000, 4000, 5000, 6000};
   const int modes[] = {kModeProgressive, kModeFieldOddLines, kModeFieldEvenLines};
   const BlendPath paths[] = {BlendPath::sse2, BlendPath::avx2};
   std::uniform_int_distribution<int> side(1, maxPicture), outWidth(1, maxOutputWidth), outHeight(1, 40);
@@ -79,7 +79,7 @@ void compareWithScalar(std::mt19937& random, int rounds, int maxPicture, int max
       state.rotation = 0;
     }
     const int mode = modes[round % 3];
-    const int code = brushes ? codes[round % 6] : 0;
+    const int code = brushes ? codes[round % 7] : 0;
     const uint32_t tint = uint32_t(random()) & 0x00FFFFFFu;
     PreparedPass prepared;
     if (!preparePass(picture, ground, state, code, tint, mode, stageWidth, stageHeight, BlurMethod::runningSum,
@@ -121,9 +121,9 @@ TEST(FastBlend, VectorisedPathsEqualTheScalarPathOnRandomPictures) {
 TEST(FastBlend, BrushMasksSampledInRunsGiveTheScalarBrushesBytes) {
   std::mt19937 random(2718);
   Comparison small, wide;
-  compareWithScalar(random, 6000, 24, 40, true, small);
+  compareWithScalar(random, 7000, 24, 40, true, small);
   EXPECT_GT(small.drawn, 3000);
-  compareWithScalar(random, 600, 64, 700, true, wide);
+  compareWithScalar(random, 700, 64, 700, true, wide);
   EXPECT_GT(wide.drawn, 300);
 }
 
