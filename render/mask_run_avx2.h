@@ -5,8 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-struct PicturePass;
-
 struct MaskRunSetup {
   const uint8_t* picBase;
   int picStride;
