@@ -47,7 +47,7 @@ struct LineRuns {
   int firstColumn, columnEnd, inverseAmount;
 
   struct Run : TapRun {
-    alignas(16) uint32_t samples[kRun];
+    alignas(16) int32_t samples[kRun][4];  // blue, green, red, alpha of each column's sample
   };
 
   void operator()(int, int, uint8_t* outRow, double sx, double sy) const {
@@ -63,7 +63,7 @@ struct LineRuns {
     }
   }
 
-  // Step 2: the samples as bytes; a transparent sample is 0, which blends as opacity 0. The taps have
+  // Step 2: the samples; a transparent sample is 0, which blends as opacity 0. The taps have
   // taken this run's positions, so the same loop steps the next run's (`nextCount` of them) into their
   // place: the chain of additions then overlaps the sampling.
   void samples(Run& run, int count, int nextCount, double& sx, double& sy) const {
@@ -78,7 +78,7 @@ struct LineRuns {
         y += stepY;
       }
       if (!run.sampled(i)) {
-        run.samples[i] = 0;
+        _mm_store_si128(reinterpret_cast<__m128i*>(run.samples[i]), _mm_setzero_si128());
         continue;
       }
       const uint8_t* upper = base + run.upper[i];
@@ -86,17 +86,15 @@ struct LineRuns {
       const int next = run.next[i];
       const __m128i u0 = widen(upper), u1 = widen(upper + next), l0 = widen(lower), l1 = widen(lower + next);
       if (_mm_testz_si128(_mm_or_si128(_mm_or_si128(u0, u1), _mm_or_si128(l0, l1)), _mm_setr_epi32(0, 0, 0, -1))) {
-        run.samples[i] = 0;
+        _mm_store_si128(reinterpret_cast<__m128i*>(run.samples[i]), _mm_setzero_si128());
         continue;
       }
       const __m128i du = _mm_sub_epi32(u1, u0), dl = _mm_sub_epi32(l1, l0);
       const __m256d fx = _mm256_set1_pd(run.fx[i]), fy = _mm256_set1_pd(run.fy[i]);
       const __m256d top = _mm256_add_pd(_mm256_cvtepi32_pd(u0), _mm256_mul_pd(_mm256_cvtepi32_pd(du), fx));
       const __m256d low = _mm256_add_pd(_mm256_cvtepi32_pd(l0), _mm256_mul_pd(_mm256_cvtepi32_pd(dl), fx));
-      const __m128i sample = _mm256_cvttpd_epi32(_mm256_add_pd(top, _mm256_mul_pd(_mm256_sub_pd(low, top), fy)));
-      // Every channel lies between its taps, so packing to bytes loses nothing.
-      const __m128i words = _mm_packus_epi32(sample, sample);
-      run.samples[i] = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+      _mm_store_si128(reinterpret_cast<__m128i*>(run.samples[i]),
+                      _mm256_cvttpd_epi32(_mm256_add_pd(top, _mm256_mul_pd(_mm256_sub_pd(low, top), fy))));
     }
     sx = x;
     sy = y;
@@ -120,7 +118,10 @@ struct LineRuns {
         target = tail;
       }
       const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
-      const __m256i s16 = _mm256_cvtepu8_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(run.samples + 4 * g)));
+      // Every channel of a sample lies between its taps, so packing to 16 bits loses nothing.
+      const auto sample = [&](int i) { return _mm_load_si128(reinterpret_cast<const __m128i*>(run.samples[4 * g + i])); };
+      const __m256i s16 = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_packus_epi32(sample(0), sample(1))),
+                                                  _mm_packus_epi32(sample(2), sample(3)), 1);
       const __m256i o16 = _mm256_cvtepu8_epi16(old);
       const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
       const __m256i k = _mm256_srli_epi16(_mm256_mullo_epi16(alpha, inverse), 8);
