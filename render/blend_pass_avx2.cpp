@@ -119,13 +119,16 @@ struct LineRuns {
       }
       const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
       // Every channel of a sample lies between its taps, so packing to 16 bits loses nothing.
-      const auto sample = [&](int i) { return _mm_load_si128(reinterpret_cast<const __m128i*>(run.samples[4 * g + i])); };
+      const auto sample = [&](int i) {
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(run.samples[4 * g + i]));
+      };
       const __m256i s16 = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_packus_epi32(sample(0), sample(1))),
                                                   _mm_packus_epi32(sample(2), sample(3)), 1);
       const __m256i o16 = _mm256_cvtepu8_epi16(old);
       const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
       const __m256i k = _mm256_srli_epi16(_mm256_mullo_epi16(alpha, inverse), 8);
-      const __m256i sum = _mm256_add_epi16(_mm256_mullo_epi16(s16, k), _mm256_mullo_epi16(o16, _mm256_sub_epi16(full, k)));
+      const __m256i sum =
+          _mm256_add_epi16(_mm256_mullo_epi16(s16, k), _mm256_mullo_epi16(o16, _mm256_sub_epi16(full, k)));
       const __m256i r16 = _mm256_srli_epi16(sum, 8);
       const __m128i blended = _mm_or_si128(
           _mm_packus_epi16(_mm256_castsi256_si128(r16), _mm256_extracti128_si256(r16, 1)), opaque);

@@ -94,9 +94,9 @@ void compareWithScalar(std::mt19937& random, int rounds, int maxPicture, int max
       ImageBuffer actual;
       ground.copyTo(actual, true);
       runPass(prepared, actual, path);
-      ASSERT_TRUE(sameBytes(expected, actual)) << "round " << round << " code " << code << " path " << int(path) << " picture "
-                                               << picture.width() << "x" << picture.height() << " output "
-                                               << ground.width() << "x" << ground.height();
+      ASSERT_TRUE(sameBytes(expected, actual))
+          << "round " << round << " code " << code << " path " << int(path) << " picture " << picture.width() << "x"
+          << picture.height() << " output " << ground.width() << "x" << ground.height();
       ++result.compared;
     }
   }
