@@ -3,6 +3,8 @@
 #include <SDL2/SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/screen/screen.h"
 
@@ -13,14 +15,35 @@ std::string& errorText() {
   static std::string e;
   return e;
 }
+
+// SDL falls back to drivers that draw into memory when it reaches no display. A window there is
+// invisible, so they count as no display unless the user names them in SDL_VIDEODRIVER.
+bool drawsNowhere(const char* driver) {
+  return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+bool driverAskedFor(const char* driver) {
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  return driver && asked && std::strstr(asked, driver) != nullptr;
+}
 }  // namespace
 
 std::unique_ptr<SdlBackend> SdlBackend::open() {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-    errorText() = SDL_GetError();
-    return nullptr;
+  // An X server refuses a connection now and then while it is busy with others; a few tries a moment
+  // apart keep such a refusal from leaving the user without a window.
+  constexpr int kTries = 5;
+  for (int attempt = 1;; ++attempt) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) {
+      const char* driver = SDL_GetCurrentVideoDriver();
+      if (!drawsNowhere(driver) || driverAskedFor(driver)) return std::unique_ptr<SdlBackend>(new SdlBackend());
+      errorText() = std::string("SDL reached no display and offered only its \"") + driver + "\" driver";
+      SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    } else {
+      errorText() = SDL_GetError();
+    }
+    if (attempt == kTries) return nullptr;
+    SDL_Delay(20 * attempt);
   }
-  return std::unique_ptr<SdlBackend>(new SdlBackend());
 }
 
 std::string SdlBackend::lastError() { return errorText(); }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "platform/screen/screen.h"
 #include "platform/screen/sdl_backend.h"
@@ -20,6 +21,46 @@ TEST(SdlKeys, SdlKeysMapToVirtualKeys) {
   EXPECT_EQ(SdlBackend::virtualKey(SDLK_PAGEDOWN), VK_NEXT);
   EXPECT_EQ(SdlBackend::virtualKey(SDLK_LCTRL), VK_CONTROL);
   EXPECT_EQ(SdlBackend::virtualKey(SDLK_F13), 0);
+}
+
+namespace {
+// Sets an environment variable for one test and puts back what was there.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) had_ = true, old_ = old;
+    if (value)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (had_)
+      ::setenv(name_, old_.c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+}  // namespace
+
+// Where SDL reaches no display it offers a driver that draws into memory; a window there would be
+// invisible, so the backend reports no display and the program runs without a window instead.
+TEST(SdlBackendWithoutDisplay, RefusesTheDriversThatDrawNowhere) {
+  ScopedEnv display("DISPLAY", ":4242"), wayland("WAYLAND_DISPLAY", nullptr), driver("SDL_VIDEODRIVER", nullptr);
+  EXPECT_EQ(SdlBackend::open(), nullptr);
+  EXPECT_NE(SdlBackend::lastError().find("no display"), std::string::npos) << SdlBackend::lastError();
+  // Named by the user, the memory driver is what was asked for.
+  ScopedEnv offscreen("SDL_VIDEODRIVER", "offscreen");
+  auto opened = SdlBackend::open();
+  ASSERT_NE(opened, nullptr) << SdlBackend::lastError();
+  int w = 0, h = 0;
+  EXPECT_TRUE(opened->usableSize(w, h));
+  EXPECT_GT(w, 0);
 }
 
 namespace {
