@@ -1,31 +1,14 @@
 // The host program keeps the plug-in's window layer off the desktop for its rendering commands, and a
 // render still names a missing picture on standard error.
 #include <cstdlib>
-#include <optional>
 
 #include "app/video_mode.h"
 #include "tests/app/cli_test_support.h"
+#include "tests/scoped_env.h"
 
 using namespace clitest;
 
 namespace {
-
-class SavedEnv {
- public:
-  explicit SavedEnv(const char* name) : name_(name) {
-    if (const char* v = std::getenv(name)) value_ = v;
-  }
-  ~SavedEnv() {
-    if (value_) setenv(name_, value_->c_str(), 1);
-    else unsetenv(name_);
-  }
-  SavedEnv(const SavedEnv&) = delete;
-  SavedEnv& operator=(const SavedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> value_;
-};
 
 std::string videoAfter(std::vector<std::string> args) {
   std::vector<char*> argv;
@@ -38,7 +21,7 @@ std::string videoAfter(std::vector<std::string> args) {
 }  // namespace
 
 TEST(VideoMode, RenderingCommandsRunHeadlessUnlessTheUserChose) {
-  SavedEnv saved("KESTRELMOVE_VIDEO");
+  ScopedEnv saved("KESTRELMOVE_VIDEO");
   for (const char* command : {"render", "movie", "info", "demo", "image"}) {
     unsetenv("KESTRELMOVE_VIDEO");
     EXPECT_EQ(videoAfter({"kestrelmove", command, "x.kmv"}), "headless") << command;
@@ -52,7 +35,7 @@ TEST(VideoMode, RenderingCommandsRunHeadlessUnlessTheUserChose) {
 }
 
 TEST(VideoMode, TheUsersChoiceReachesThePlugin) {
-  SavedEnv video("KESTRELMOVE_VIDEO"), display("DISPLAY"), driver("SDL_VIDEODRIVER");
+  ScopedEnv video("KESTRELMOVE_VIDEO"), display("DISPLAY"), driver("SDL_VIDEODRIVER");
   // A display that is not there: SDL cannot start, and the plug-in says so because it was asked for.
   setenv("DISPLAY", ":4242", 1);
   setenv("SDL_VIDEODRIVER", "x11", 1);
@@ -83,7 +66,7 @@ TEST(VideoMode, RenderOfAShowWithAMissingPictureNamesTheFile) {
   std::memcpy(&length, block.data() + 4, 4);
   const fs::path showFile = folder / "show.kmv";
   std::ofstream(showFile, std::ios::binary).write(reinterpret_cast<const char*>(block.data()), length);
-  SavedEnv video("KESTRELMOVE_VIDEO");
+  ScopedEnv video("KESTRELMOVE_VIDEO");
   unsetenv("KESTRELMOVE_VIDEO");
   const RunResult r = runProgram({"render", showFile.string(), "-o", (folder / "f%02d.png").string(), "--size",
                                   "32x24", "--frames", "0-1", "--allow-missing"});

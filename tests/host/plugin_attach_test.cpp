@@ -4,34 +4,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <optional>
 
 #include "tests/host/plugin_test_support.h"
+#include "tests/scoped_env.h"
 
 using namespace plugintest;
-
-namespace {
-
-// Sets an environment variable for a scope and puts back what was there.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value, 1);
-  }
-  ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
-}  // namespace
 
 TEST(LibraryAttach, StartsTheWindowLayerWithItsWorkArea) {
   ScopedEnv video("KESTRELMOVE_VIDEO", "headless");

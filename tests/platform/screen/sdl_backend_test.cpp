@@ -8,6 +8,7 @@
 
 #include "platform/screen/screen.h"
 #include "platform/screen/sdl_backend.h"
+#include "tests/scoped_env.h"
 
 using namespace ws;
 
@@ -22,31 +23,6 @@ TEST(SdlKeys, SdlKeysMapToVirtualKeys) {
   EXPECT_EQ(SdlBackend::virtualKey(SDLK_LCTRL), VK_CONTROL);
   EXPECT_EQ(SdlBackend::virtualKey(SDLK_F13), 0);
 }
-
-namespace {
-// Sets an environment variable for one test and puts back what was there.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) had_ = true, old_ = old;
-    if (value)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (had_)
-      ::setenv(name_, old_.c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
-}  // namespace
 
 // Where SDL reaches no display it offers a driver that draws into memory; a window there would be
 // invisible, so the backend reports no display and the program runs without a window instead.
