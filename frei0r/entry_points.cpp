@@ -56,11 +56,9 @@ KM_EXPORT void f0r_destruct(f0r_instance_t instance) { delete instanceOf(instanc
 
 KM_EXPORT void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
   if (!instance || !param || !validIndex(index)) return;
+  // Every parameter is a string (filter_parameters.h says why).
   try {
-    if (parameterDescription(index).type == F0R_PARAM_STRING)
-      instanceOf(instance)->setText(index, *static_cast<f0r_param_string*>(param));
-    else
-      instanceOf(instance)->setDouble(index, *static_cast<f0r_param_double*>(param));
+    instanceOf(instance)->setText(index, *static_cast<f0r_param_string*>(param));
   } catch (...) {
   }
 }
@@ -68,10 +66,7 @@ KM_EXPORT void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, i
 KM_EXPORT void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
   if (!instance || !param || !validIndex(index)) return;
   // The string stays the instance's own until the value changes, as frei0r asks.
-  if (parameterDescription(index).type == F0R_PARAM_STRING)
-    *static_cast<f0r_param_string*>(param) = const_cast<char*>(instanceOf(instance)->textValue(index));
-  else
-    *static_cast<f0r_param_double*>(param) = instanceOf(instance)->doubleValue(index);
+  *static_cast<f0r_param_string*>(param) = const_cast<char*>(instanceOf(instance)->textValue(index));
 }
 
 KM_EXPORT void f0r_update(f0r_instance_t instance, double time, const uint32_t* inframe, uint32_t* outframe) {

@@ -41,30 +41,31 @@ void FilterInstance::rebuildShow() {
   settings_.setInteger("AspectMode", aspectMode_);
   show_ = std::make_unique<ShowState>(settings_);
   showLoaded_ = false;
-  if (!showPath_.empty()) loadShowFile();
+  if (!texts_[kParamShow].empty()) loadShowFile();
 }
 
 void FilterInstance::loadShowFile() {
   showLoaded_ = false;
+  const std::string& path = texts_[kParamShow];
   StoredShow stored;
   std::string error;
-  if (!readShowFile(showPath_, stored, error)) {
-    complain(showPath_ + ": " + error + "; frames pass through unchanged");
+  if (!readShowFile(path, stored, error)) {
+    complain(path + ": " + error + "; frames pass through unchanged");
     return;
   }
-  const PictureTrouble trouble = resolvePicturePaths(stored, showPath_, settings_.getText("AltImageFolder", ""));
+  const PictureTrouble trouble = resolvePicturePaths(stored, path, settings_.getText("AltImageFolder", ""));
   const std::vector<std::string>& missing = trouble.missing;
   if (!missing.empty()) {
     std::string names;
     for (const std::string& m : missing) names += (names.empty() ? "'" : ", '") + m + "'";
-    complain(showPath_ + ": " + std::to_string(missing.size()) +
+    complain(path + ": " + std::to_string(missing.size()) +
              (missing.size() == 1 ? " picture cannot be found: " : " pictures cannot be found: ") + names +
              "; rendering the placeholder picture instead");
   }
   if (!trouble.unreadable.empty()) {
     std::string names;
     for (const std::string& u : trouble.unreadable) names += (names.empty() ? "" : ", ") + u;
-    complain(showPath_ + ": " + std::to_string(trouble.unreadable.size()) +
+    complain(path + ": " + std::to_string(trouble.unreadable.size()) +
              (trouble.unreadable.size() == 1 ? " picture cannot be loaded: " : " pictures cannot be loaded: ") +
              names + "; rendering the placeholder picture instead");
   }
@@ -73,75 +74,50 @@ void FilterInstance::loadShowFile() {
   showLoaded_ = true;
 }
 
-void FilterInstance::setDouble(int index, double value) {
-  if (index != kParamRate) return;
-  if (!(value > 0) || value > 1000) {
-    complain("rate " + std::to_string(value) + " is not a frame rate; it stays " + std::to_string(rate_));
-    return;
+namespace {
+// What a refused text is told it is not.
+const char* const kAccepted[kParamCount] = {
+    "", "a positive frame rate such as 25, 29.97 or 30000/1001", "one of 4:3, 16:9, auto",
+    "one of progressive, top, bottom", "one of seconds, milliseconds"};
+}  // namespace
+
+bool FilterInstance::takeSetting(int index, const std::string& value) {
+  switch (index) {
+    case kParamRate: return parseFrameRate(value, rate_);
+    case kParamAspect: return parseAspect(value, aspect_);
+    case kParamFields: return parseFields(value, fields_);
+    case kParamTimeUnit: return parseTimeUnit(value, timeUnit_);
+    default: return false;
   }
-  rate_ = value;
 }
 
 void FilterInstance::setText(int index, const char* text) {
+  if (index < 0 || index >= kParamCount) return;
   const std::string value = text ? text : "";
-  switch (index) {
-    case kParamShow:
-      // MLT sets every parameter before every frame: only a new path loads.
-      if (value == showPath_) return;
-      showPath_ = value;
-      showLoaded_ = false;
-      if (!showPath_.empty()) loadShowFile();
-      return;
-    case kParamAspect: {
-      if (value == aspectText_) return;
-      AspectChoice choice = aspect_;
-      if (!parseAspect(value, choice)) {
-        complain("aspect '" + value + "' is not one of 4:3, 16:9, auto; it stays " + aspectText_);
-        return;
-      }
-      aspectText_ = value;
-      aspect_ = choice;
-      break;
-    }
-    case kParamFields: {
-      if (value == fieldsText_) return;
-      FieldChoice choice = fields_;
-      if (!parseFields(value, choice)) {
-        complain("fields '" + value + "' is not one of progressive, top, bottom; it stays " + fieldsText_);
-        return;
-      }
-      fieldsText_ = value;
-      fields_ = choice;
-      break;
-    }
-    case kParamTimeUnit: {
-      if (value == timeUnitText_) return;
-      TimeUnit unit = timeUnit_;
-      if (!parseTimeUnit(value, unit)) {
-        complain("time unit '" + value + "' is not one of seconds, milliseconds; it stays " + timeUnitText_);
-        return;
-      }
-      timeUnitText_ = value;
-      timeUnit_ = unit;
-      return;
-    }
-    default: return;
+  // MLT sets every parameter before every frame: only a new text does anything.
+  if (value == texts_[index]) return;
+  if (index == kParamShow) {
+    texts_[kParamShow] = value;
+    showLoaded_ = false;
+    if (!value.empty()) loadShowFile();
+    return;
   }
+  if (!takeSetting(index, value)) {
+    if (value != refused_[index])
+      complain(std::string(parameterDescription(index).name) + " '" + value + "' is not " + kAccepted[index] +
+               "; it stays " + texts_[index]);
+    refused_[index] = value;
+    return;
+  }
+  texts_[index] = value;
+  refused_[index].clear();
   // The stage's size comes with the ShowState's construction; a new aspect (the fields also decide
   // "auto") builds the show again.
   if (aspectModeFor(aspect_, width_, height_, fields_) != aspectMode_) rebuildShow();
 }
 
-double FilterInstance::doubleValue(int index) const { return index == kParamRate ? rate_ : 0.0; }
-
 const char* FilterInstance::textValue(int index) const {
-  switch (index) {
-    case kParamShow: return showPath_.c_str();
-    case kParamAspect: return aspectText_.c_str();
-    case kParamFields: return fieldsText_.c_str();
-    case kParamTimeUnit: return timeUnitText_.c_str();
-    default: return "";
-  }
+  return index >= 0 && index < kParamCount ? texts_[index].c_str() : "";
 }
 
 void FilterInstance::passThrough(const uint32_t* in, uint32_t* out) const {

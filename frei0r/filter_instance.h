@@ -18,12 +18,10 @@ class FilterInstance {
   FilterInstance(const FilterInstance&) = delete;
   FilterInstance& operator=(const FilterInstance&) = delete;
 
-  // Parameter values as frei0r passes them (a double, or the text of a string parameter). A changed
-  // show path loads the show there and then; an unknown choice text is refused with a message and
-  // the value stays as it was.
-  void setDouble(int index, double value);
+  // Parameter texts as frei0r passes them. A changed show path loads the show there and then; a text
+  // the parameter does not take is refused with one message (not again while the host repeats it)
+  // and the value stays as it was.
   void setText(int index, const char* text);
-  double doubleValue(int index) const;
   const char* textValue(int index) const;
 
   // Renders the show at the host's time over `in` into `out` (both width x height RGBA). Without a
@@ -40,12 +38,16 @@ class FilterInstance {
   void rebuildShow();
   void loadShowFile();
   void complain(const std::string& text) const;
+  // Takes the text of the rate, aspect, fields or time unit; false, changing nothing, for a text
+  // that parameter does not take.
+  bool takeSetting(int index, const std::string& value);
 
   unsigned width_, height_;
   bool usableSize_;
-  std::string showPath_;
-  double rate_ = kDefaultRate;
-  std::string aspectText_ = "auto", fieldsText_ = "progressive", timeUnitText_ = "seconds";
+  // Each parameter's text as taken, and the last text refused for it.
+  std::string texts_[kParamCount] = {"", kDefaultRateText, "auto", "progressive", "seconds"};
+  std::string refused_[kParamCount];
+  FrameRate rate_;
   AspectChoice aspect_ = AspectChoice::automatic;
   FieldChoice fields_ = FieldChoice::progressive;
   TimeUnit timeUnit_ = TimeUnit::seconds;

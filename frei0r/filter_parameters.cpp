@@ -8,7 +8,7 @@
 namespace {
 const ParameterDescription kParameters[kParamCount] = {
     {"show", F0R_PARAM_STRING, "The Kestrelmove show file (.kmv) to put over the clip"},
-    {"rate", F0R_PARAM_DOUBLE, "The clip's frames per second (29.97, 25, 24, ...)"},
+    {"rate", F0R_PARAM_STRING, "The clip's frames per second: \"29.97\", \"25\", \"24\", \"30000/1001\", ..."},
     {"aspect", F0R_PARAM_STRING, "The stage: \"4:3\", \"16:9\" or \"auto\" (16:9 for frames wider than 1.5)"},
     {"fields", F0R_PARAM_STRING, "The field each frame holds: \"progressive\", \"top\" or \"bottom\""},
     {"time unit", F0R_PARAM_STRING,
@@ -44,9 +44,9 @@ bool parseTimeUnit(const std::string& text, TimeUnit& out) {
   return true;
 }
 
-int frameNumberAt(double time, TimeUnit unit, double rate) {
+int frameNumberAt(double time, TimeUnit unit, const FrameRate& rate) {
   const double seconds = unit == TimeUnit::milliseconds ? time / 1000.0 : time;
-  const double frame = std::round(seconds * rate);
+  const double frame = std::round(seconds * rate.num / rate.den);
   if (!std::isfinite(frame)) return 0;
   if (frame >= double(INT_MAX)) return INT_MAX;
   if (frame <= double(INT_MIN)) return INT_MIN;

@@ -4,6 +4,8 @@
 // a field mode and line flag from the field a frame holds.
 #include <string>
 
+#include "show/frame_rate.h"
+
 enum class AspectChoice { automatic, standard, wide };
 enum class FieldChoice { progressive, top, bottom };
 enum class TimeUnit { seconds, milliseconds };
@@ -18,7 +20,9 @@ struct ParameterDescription {
 };
 const ParameterDescription& parameterDescription(int index);
 
-constexpr double kDefaultRate = 29.97;
+// Every parameter is a string: frei0r holds a double parameter to [0, 1] (GStreamer refuses anything
+// else), and a rate is not a fraction of one. The rate takes the texts of "kestrelmove render --rate".
+constexpr const char* kDefaultRateText = "29.97";
 
 // Texts as the parameters take them. An unknown text leaves the choice as it was (false).
 bool parseAspect(const std::string& text, AspectChoice& out);
@@ -26,8 +30,8 @@ bool parseFields(const std::string& text, FieldChoice& out);
 bool parseTimeUnit(const std::string& text, TimeUnit& out);
 
 // The frame at the host's time: time (in `unit`) times the rate, rounded to the nearest frame and
-// held inside the int range; a time or rate that is not finite gives frame 0.
-int frameNumberAt(double time, TimeUnit unit, double rate);
+// held inside the int range; a time that is not finite gives frame 0.
+int frameNumberAt(double time, TimeUnit unit, const FrameRate& rate);
 
 // The "AspectMode" value (the stage's height over its width, times 10000) for frames of width x
 // height. "auto" takes 16:9 for frames wider than 1.5; a frame holding one field has half the picture's

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <thread>
 
 #include "tests/frei0r/frei0r_test_support.h"
@@ -46,12 +47,11 @@ TEST(Frei0rFilter, DescribesItselfAsAnRgbaFilterWithItsFiveParameters) {
   EXPECT_EQ(info.frei0r_version, FREI0R_MAJOR_VERSION);
   ASSERT_EQ(info.num_params, 5);
   const char* names[] = {"show", "rate", "aspect", "fields", "time unit"};
-  const int types[] = {F0R_PARAM_STRING, F0R_PARAM_DOUBLE, F0R_PARAM_STRING, F0R_PARAM_STRING, F0R_PARAM_STRING};
   for (int i = 0; i < 5; ++i) {
     f0r_param_info_t p{};
     filter.paramInfo(&p, i);
     EXPECT_STREQ(p.name, names[i]);
-    EXPECT_EQ(p.type, types[i]) << names[i];
+    EXPECT_EQ(p.type, F0R_PARAM_STRING) << names[i];
     EXPECT_TRUE(p.explanation && *p.explanation) << names[i];
   }
 }
@@ -66,31 +66,35 @@ TEST(Frei0rFilter, ParametersStartAtTheirDefaultsAndKeepOnlyValidValues) {
     filter.getParam(instance, &value, index);
     return std::string(value ? value : "(null)");
   };
-  auto number = [&](int index) {
-    double value = -1;
-    filter.getParam(instance, &value, index);
-    return value;
-  };
   EXPECT_EQ(text(0), "");
-  EXPECT_DOUBLE_EQ(number(1), 29.97);
+  EXPECT_EQ(text(1), "29.97");
   EXPECT_EQ(text(2), "auto");
   EXPECT_EQ(text(3), "progressive");
   EXPECT_EQ(text(4), "seconds");
 
   const std::string err = standardErrorOf([&] {
-    filter.setDouble(instance, 1, 25);
+    filter.setText(instance, 1, "30000/1001");
+    filter.setText(instance, 1, "25");
     filter.setText(instance, 2, "16:9");
     filter.setText(instance, 3, "bottom");
     filter.setText(instance, 4, "milliseconds");
-    filter.setDouble(instance, 1, -3);  // refused
-    filter.setText(instance, 2, "wide");  // refused
+    filter.setText(instance, 1, "-3");  // refused
+    // Refused too, and MLT sets every parameter again before each frame: each is named once.
+    for (int frame = 0; frame < 3; ++frame)
+      for (const auto& [index, value] : {std::pair{1, "25fps"}, {2, "wide"}, {3, "Top"}, {4, "ms"}})
+        filter.setText(instance, index, value);
   });
-  EXPECT_DOUBLE_EQ(number(1), 25);
+  EXPECT_EQ(text(1), "25");
   EXPECT_EQ(text(2), "16:9");
   EXPECT_EQ(text(3), "bottom");
   EXPECT_EQ(text(4), "milliseconds");
-  EXPECT_NE(err.find("aspect 'wide' is not one of 4:3, 16:9, auto"), std::string::npos) << err;
-  EXPECT_NE(err.find("rate"), std::string::npos) << err;
+  for (const char* message :
+       {"rate '-3' is not a positive frame rate such as 25, 29.97 or 30000/1001; it stays 25\n",
+        "rate '25fps' is not a positive frame rate", "aspect 'wide' is not one of 4:3, 16:9, auto; it stays 16:9\n",
+        "fields 'Top' is not one of progressive, top, bottom; it stays bottom\n",
+        "time unit 'ms' is not one of seconds, milliseconds; it stays milliseconds\n"})
+    EXPECT_EQ(countOf(err, message), 1u) << message << " in:\n" << err;
+  EXPECT_EQ(countOf(err, "kestrelmove: "), 5u) << err;
 
   // The filter keeps its own copy of a string: the host's buffer may change or go.
   std::string path = "/nowhere/a.kmv";
@@ -98,6 +102,54 @@ TEST(Frei0rFilter, ParametersStartAtTheirDefaultsAndKeepOnlyValidValues) {
   path.assign(path.size(), 'x');
   EXPECT_EQ(text(0), "/nowhere/a.kmv");
   filter.destruct(instance);
+}
+
+// frei0r holds a double or boolean parameter to [0, 1], and GStreamer refuses any value outside it:
+// such a parameter must start inside and keep only values inside. GStreamer also reads every default
+// from one instance and sets it on the next, which must take them all without a word.
+TEST(Frei0rFilter, DeclaredParametersKeepTheFrei0rRules) {
+  LoadedFilter filter;
+  ASSERT_TRUE(filter.handle);
+  f0r_plugin_info_t info{};
+  filter.pluginInfo(&info);
+  f0r_instance_t first = filter.construct(640, 480);
+  f0r_instance_t second = filter.construct(kWidth, kHeight);
+  ASSERT_TRUE(first && second);
+  const double inf = std::numeric_limits<double>::infinity();
+  const double tries[] = {-1, -1e-9, 0, 0.25, 0.5, 1, 1 + 1e-9, 2, 24, 25, 29.97, 1e9, std::nan(""), inf, -inf};
+  int checked = 0;
+  const std::string err = standardErrorOf([&] {
+    for (int i = 0; i < info.num_params; ++i) {
+      f0r_param_info_t p{};
+      filter.paramInfo(&p, i);
+      if (p.type == F0R_PARAM_DOUBLE || p.type == F0R_PARAM_BOOL) {
+        auto value = [&] {
+          double v = -1;
+          filter.getParam(first, &v, i);
+          return v;
+        };
+        EXPECT_TRUE(value() >= 0 && value() <= 1) << p.name << " starts at " << value();
+        for (double t : tries) {
+          filter.setDouble(first, i, t);
+          EXPECT_TRUE(value() >= 0 && value() <= 1) << p.name << " set to " << t << " holds " << value();
+        }
+        ++checked;
+      } else if (p.type == F0R_PARAM_STRING) {
+        char* value = nullptr;
+        filter.getParam(first, &value, i);
+        ASSERT_TRUE(value) << p.name;
+        const std::string read = value;
+        filter.setText(second, i, read);
+        filter.getParam(second, &value, i);
+        EXPECT_EQ(std::string(value ? value : "(null)"), read) << p.name;
+        ++checked;
+      }
+    }
+  });
+  EXPECT_EQ(checked, info.num_params) << "a parameter of a type these rules do not cover";
+  EXPECT_EQ(err, "");
+  filter.destruct(first);
+  filter.destruct(second);
 }
 
 // A frame passes through unchanged, every byte, when the show is missing or damaged; the problem is
@@ -183,7 +235,7 @@ std::vector<std::vector<uint32_t>> renderFrames(LoadedFilter& filter, const fs::
   std::vector<std::vector<uint32_t>> frames;
   f0r_instance_t instance = filter.construct(kWidth, kHeight);
   filter.setText(instance, 0, show.string());
-  filter.setDouble(instance, 1, 25);
+  filter.setText(instance, 1, "25");
   for (int f = 0; f < count; ++f) {
     const std::vector<uint32_t> in = patternFrame(kWidth, kHeight, f);
     std::vector<uint32_t> out(in.size(), 0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 
@@ -10,29 +11,33 @@
 
 namespace {
 
+constexpr FrameRate k25{25, 1}, kNtsc{30000, 1001};
+
 TEST(FrameNumber, RoundsTheTimeTimesTheRateToTheNearestFrame) {
-  EXPECT_EQ(frameNumberAt(0.0, TimeUnit::seconds, 25), 0);
-  EXPECT_EQ(frameNumberAt(0.5, TimeUnit::seconds, 25), 13);  // 12.5 rounds away from zero
-  EXPECT_EQ(frameNumberAt(0.039, TimeUnit::seconds, 25), 1);
-  EXPECT_EQ(frameNumberAt(0.019, TimeUnit::seconds, 25), 0);
-  // 29.97 fps clips have frames at multiples of 1001/30000 s; the nominal rate still finds each one.
+  EXPECT_EQ(frameNumberAt(0.0, TimeUnit::seconds, k25), 0);
+  EXPECT_EQ(frameNumberAt(0.5, TimeUnit::seconds, k25), 13);  // 12.5 rounds away from zero
+  EXPECT_EQ(frameNumberAt(0.039, TimeUnit::seconds, k25), 1);
+  EXPECT_EQ(frameNumberAt(0.019, TimeUnit::seconds, k25), 0);
+  // 29.97 fps clips have frames at multiples of 1001/30000 s; the rate finds each one, also from the
+  // whole nanoseconds GStreamer stamps buffers with.
   for (int frame : {1, 7, 299, 107892}) {
-    EXPECT_EQ(frameNumberAt(frame * 1001.0 / 30000.0, TimeUnit::seconds, 29.97), frame);
-    EXPECT_EQ(frameNumberAt(frame * 1001.0 / 30.0, TimeUnit::milliseconds, 29.97), frame);
+    EXPECT_EQ(frameNumberAt(frame * 1001.0 / 30000.0, TimeUnit::seconds, kNtsc), frame);
+    EXPECT_EQ(frameNumberAt(frame * 1001.0 / 30.0, TimeUnit::milliseconds, kNtsc), frame);
+    EXPECT_EQ(frameNumberAt(double(int64_t(frame) * 1001 * 1000000000 / 30000) / 1e9, TimeUnit::seconds, kNtsc), frame);
   }
 }
 
 TEST(FrameNumber, MillisecondsAreNeverTakenForSeconds) {
-  EXPECT_EQ(frameNumberAt(40.0, TimeUnit::milliseconds, 25), 1);
-  EXPECT_EQ(frameNumberAt(40.0, TimeUnit::seconds, 25), 1000);
+  EXPECT_EQ(frameNumberAt(40.0, TimeUnit::milliseconds, k25), 1);
+  EXPECT_EQ(frameNumberAt(40.0, TimeUnit::seconds, k25), 1000);
 }
 
 TEST(FrameNumber, StaysInsideTheIntRange) {
-  EXPECT_EQ(frameNumberAt(1e300, TimeUnit::seconds, 25), INT_MAX);
-  EXPECT_EQ(frameNumberAt(-1e300, TimeUnit::seconds, 25), INT_MIN);
-  EXPECT_EQ(frameNumberAt(std::numeric_limits<double>::quiet_NaN(), TimeUnit::seconds, 25), 0);
-  EXPECT_EQ(frameNumberAt(std::numeric_limits<double>::infinity(), TimeUnit::seconds, 25), 0);
-  EXPECT_EQ(frameNumberAt(-0.04, TimeUnit::seconds, 25), -1);
+  EXPECT_EQ(frameNumberAt(1e300, TimeUnit::seconds, k25), INT_MAX);
+  EXPECT_EQ(frameNumberAt(-1e300, TimeUnit::seconds, k25), INT_MIN);
+  EXPECT_EQ(frameNumberAt(std::numeric_limits<double>::quiet_NaN(), TimeUnit::seconds, k25), 0);
+  EXPECT_EQ(frameNumberAt(std::numeric_limits<double>::infinity(), TimeUnit::seconds, k25), 0);
+  EXPECT_EQ(frameNumberAt(-0.04, TimeUnit::seconds, k25), -1);
 }
 
 TEST(Aspect, AutoTakesWideStageOnlyForFramesWiderThanOneAndAHalf) {

@@ -2,11 +2,14 @@
 // chooser for the show, and describes only parameters the filter has, with the filter's defaults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "frei0r/filter_parameters.h"
 
 namespace {
 
@@ -103,6 +106,24 @@ class XmlReader {
   size_t at_ = 0;
 };
 
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::stringstream in(text);
+  for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
+  return parts;
+}
+
+// Whether the filter takes `value` for the parameter `name`, by the filter's own rules.
+bool filterTakes(const std::string& name, const std::string& value) {
+  FrameRate rate;
+  AspectChoice aspect;
+  FieldChoice fields;
+  if (name == "rate") return parseFrameRate(value, rate);
+  if (name == "aspect") return parseAspect(value, aspect);
+  if (name == "fields") return parseFields(value, fields);
+  return false;
+}
+
 const Element* parameterNamed(const Element& effect, const std::string& name) {
   for (const Element& c : effect.children)
     if (c.name == "parameter" && c.attributes.count("name") && c.attributes.at("name") == name) return &c;
@@ -125,8 +146,10 @@ TEST(KdenliveEffect, DescribesTheFilterWithAFileChooserForTheShow) {
   EXPECT_EQ(show->attributes.at("type"), "url");
   EXPECT_NE(show->attributes.at("filter").find("*.kmv"), std::string::npos);
 
+  // The filter's parameters are all strings: the rate is a list of texts, like the choices.
   const Element* rate = parameterNamed(effect, "rate");
   ASSERT_TRUE(rate);
+  EXPECT_EQ(rate->attributes.at("type"), "list");
   EXPECT_EQ(rate->attributes.at("default"), "29.97");
   const Element* aspect = parameterNamed(effect, "aspect");
   ASSERT_TRUE(aspect);
@@ -136,6 +159,20 @@ TEST(KdenliveEffect, DescribesTheFilterWithAFileChooserForTheShow) {
   ASSERT_TRUE(fields);
   EXPECT_EQ(fields->attributes.at("paramlist"), "progressive;top;bottom");
   EXPECT_EQ(fields->attributes.at("default"), "progressive");
+
+  // Every text a list offers is one the filter takes, shown under a name of its own, and the default
+  // is among them.
+  for (const Element& c : effect.children) {
+    if (c.name != "parameter" || c.attributes.at("type") != "list") continue;
+    const std::string name = c.attributes.at("name");
+    const std::vector<std::string> values = split(c.attributes.at("paramlist"), ';');
+    for (const std::string& v : values) EXPECT_TRUE(filterTakes(name, v)) << name << ": " << v;
+    EXPECT_NE(std::find(values.begin(), values.end(), c.attributes.at("default")), values.end()) << name;
+    std::string shown;
+    for (const Element& d : c.children)
+      if (d.name == "paramlistdisplay") shown = d.text;
+    EXPECT_EQ(split(shown, ',').size(), values.size()) << name;
+  }
 
   // Every parameter named is one of the filter's, and each has a name shown to the user.
   for (const Element& c : effect.children) {
