@@ -37,6 +37,9 @@ struct ScratchFolder {
     path = pattern;
     setenv("KESTRELMOVE_CONFIG_DIR", pattern.c_str(), 1);
     setenv("FREI0R_PATH", KM_FREI0R_FOLDER, 1);
+    // GStreamer's plug-in registry is kept here: nothing is written into the home folder, and the
+    // filter just built is the one GStreamer lists.
+    setenv("GST_REGISTRY", (path / "gstreamer-registry.bin").c_str(), 1);
     setenv("KESTRELMOVE_VIDEO", "headless", 1);
   }
   ~ScratchFolder() {

@@ -1,7 +1,7 @@
-// The filter inside real hosts: FFmpeg's frei0r filter and melt render the show with every brush over
-// a generated clip, and their frames are compared byte for byte with "kestrelmove render" of the same
-// show over the same clip. The clip is stored as PNG frames in a movie (RGB, 8 bits a channel), so no
-// host converts colours: FFmpeg and MLT only reorder the bytes into the filter's RGBA and back.
+// The filter inside real hosts: FFmpeg's frei0r filter, melt and GStreamer render the show with every
+// brush over a generated clip, and their frames are compared byte for byte with "kestrelmove render" of
+// the same show over the same clip. The clip is stored as PNG frames in a movie (RGB, 8 bits a channel), so no
+// host converts colours: the hosts only reorder the bytes into the filter's RGBA and back.
 #include "tests/frei0r/frei0r_test_support.h"
 
 namespace frei0rtest {
@@ -147,6 +147,21 @@ TEST_P(HostsTest, MeltFramesEqualKestrelmoveRender) {
                            "real_time=0"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   expectSameFrames("melt", rawFrames(out / "frame%03d.png"));
+}
+
+// GStreamer makes every filter on FREI0R_PATH an element, frei0r-filter-kestrelmove, with a string
+// property for each parameter, and gives the frame's time in seconds, the filter's default unit. It
+// holds double parameters to [0, 1], so this is the host that needs the rate as a string.
+TEST_P(HostsTest, GstreamerFramesEqualKestrelmoveRender) {
+  const HostCase& c = GetParam();
+  const fs::path raw = freshFolder(std::string("hosts-") + c.name + "-gstreamer") / "frames.rgb";
+  const RunResult r = run({"gst-launch-1.0", "-q", "filesrc", "location=" + clip.string(), "!", "decodebin", "!",
+                           "videoconvert", "!", "frei0r-filter-kestrelmove", "show=" + show.string(),
+                           std::string("rate=") + c.rate, "!", "videoconvert", "!", "video/x-raw,format=RGB", "!",
+                           "filesink", "location=" + raw.string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  expectSameFrames("gstreamer", readText(raw));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, HostsTest, testing::ValuesIn(kCases),
