@@ -1,7 +1,8 @@
 // The filter inside real hosts: FFmpeg's frei0r filter, melt and GStreamer render the show with every
 // brush over a generated clip, and their frames are compared byte for byte with "kestrelmove render" of
-// the same show over the same clip. The clip is stored as PNG frames in a movie (RGB, 8 bits a channel), so no
-// host converts colours: the hosts only reorder the bytes into the filter's RGBA and back.
+// the same show over the same clip. The clip is stored as PNG frames in a movie (RGB, 8 bits a
+// channel), so no host converts colours: the hosts only reorder the bytes into the filter's RGBA and
+// back.
 #include "tests/frei0r/frei0r_test_support.h"
 
 namespace frei0rtest {
