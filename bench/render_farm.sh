@@ -32,13 +32,14 @@ export KESTRELMOVE_VIDEO=headless KESTRELMOVE=$program
 "$program" demo -o "$dir/demo" > /dev/null
 eval "$(tests/farm/local-slurm start "$dir/slurm")"
 
-seconds() { local s; s=$(date +%s.%N); "$@"; awk -v s="$s" -v e="$(date +%s.%N)" 'BEGIN { printf "%.1f", e - s }'; }
+# seconds LOG COMMAND...: runs the command with its output into LOG and prints its wall time.
+seconds() { local s log=$1; shift; s=$(date +%s.%N); "$@" > "$log" 2>&1; awk -v s="$s" -v e="$(date +%s.%N)" 'BEGIN { printf "%.1f", e - s }'; }
 frames_of() { ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$1"; }
 
-one=$(seconds "$program" render "$dir/demo/demo.kmv" -i "$input" --frames "$frames" --threads "$threads" \
-  -o "$dir/one.mp4" 2> "$dir/one.log")
-farm=$(seconds scripts/render-chunks "$dir/demo/demo.kmv" -o "$dir/farm.mp4" --frames "$frames" --chunk "$chunk" \
-  --slurm -- -i "$input" 2> "$dir/farm.log")
+one=$(seconds "$dir/one.log" "$program" render "$dir/demo/demo.kmv" -i "$input" --frames "$frames" --threads "$threads" \
+  -o "$dir/one.mp4")
+farm=$(seconds "$dir/farm.log" scripts/render-chunks "$dir/demo/demo.kmv" -o "$dir/farm.mp4" --frames "$frames" --chunk "$chunk" \
+  --slurm -- -i "$input")
 for movie in one farm; do
   [[ "$(frames_of "$dir/$movie.mp4")" == "$count" ]] || { echo "render_farm.sh: $movie.mp4 lacks frames" >&2; exit 1; }
 done
