@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The movies the random-access benchmark reads: 1080p at 29.97 fps, made once into a cache folder and
-# reused (they take minutes on a small machine). H.264 with a keyframe every 30 and every 250 frames
-# at 10 minutes, cut by stream copy to 1 and 2 minutes and carried into MPEG-TS; HEVC, ProRes and VP9
-# WebM at 1 minute.
+# reused. H.264 with a keyframe every 30 and every 250 frames: one minute encoded, then joined by
+# stream copy into 2 and 10 minutes (encoding 10 minutes of 1080p takes an hour on a small shared
+# machine) and carried into MPEG-TS; HEVC, ProRes and VP9 WebM at 1 minute.
 #
 # Usage: bench/seek_inputs.sh [folder]   default /work/media-cache (or $KM_MEDIA_CACHE).
 set -euo pipefail
@@ -11,7 +11,7 @@ mkdir -p "$folder"
 cd "$folder"
 source="-f lavfi -i testsrc2=size=1920x1080:rate=30000/1001"
 
-make() {  # output, then ffmpeg's arguments; skipped when the output exists
+produce() {  # output, then ffmpeg's arguments; skipped when the output exists
   local out=$1; shift
   [[ -s $out ]] && return 0
   echo "making $folder/$out" >&2
@@ -19,13 +19,20 @@ make() {  # output, then ffmpeg's arguments; skipped when the output exists
   mv "$out.part.${out##*.}" "$out"
 }
 
-make h264-30-10min.mp4 $source -t 600 -c:v libx264 -preset ultrafast -g 30 -keyint_min 30 -sc_threshold 0 -pix_fmt yuv420p
-make h264-250-10min.mp4 $source -t 600 -c:v libx264 -preset ultrafast -g 250 -pix_fmt yuv420p
+joined() {  # output, minutes, the one-minute movie
+  local list=$1.txt
+  for ((i = 0; i < $2; i++)); do echo "file '$3'"; done > "$list"
+  produce "$1" -f concat -safe 0 -i "$list" -c copy
+  rm -f "$list"
+}
+
+produce h264-30-1min.mp4 $source -t 60 -c:v libx264 -preset ultrafast -g 30 -keyint_min 30 -sc_threshold 0 -pix_fmt yuv420p
+produce h264-250-1min.mp4 $source -t 60 -c:v libx264 -preset ultrafast -g 250 -pix_fmt yuv420p
 for interval in 30 250; do
-  make h264-$interval-1min.mp4 -i h264-$interval-10min.mp4 -t 60 -c copy
-  make h264-$interval-2min.mp4 -i h264-$interval-10min.mp4 -t 120 -c copy
+  joined h264-$interval-2min.mp4 2 h264-$interval-1min.mp4
+  joined h264-$interval-10min.mp4 10 h264-$interval-1min.mp4
 done
-make h264-30-1min.ts -i h264-30-1min.mp4 -c copy
-make hevc-1min.mp4 $source -t 60 -c:v libx265 -preset ultrafast -g 30 -x265-params log-level=error -tag:v hvc1
-make prores-1min.mov $source -t 60 -c:v prores_ks -profile:v 0
-make vp9-1min.webm $source -t 60 -c:v libvpx-vp9 -deadline realtime -cpu-used 8 -g 30 -b:v 4M
+produce h264-30-1min.ts -i h264-30-1min.mp4 -c copy
+produce vp9-1min.webm $source -t 60 -c:v libvpx-vp9 -deadline realtime -cpu-used 8 -g 30 -b:v 4M
+produce prores-1min.mov $source -t 60 -c:v prores_ks -profile:v 0
+produce hevc-1min.mp4 $source -t 60 -c:v libx265 -preset ultrafast -g 30 -x265-params log-level=error -tag:v hvc1

@@ -150,13 +150,15 @@ class MovieSource : public VideoSource {
 
   // Every packet of the video, read without decoding; then back to the start.
   bool readIndex(bool indexed, std::string& error) {
-    while (av_read_frame(container_, packet_) >= 0) {
+    int read;
+    while ((read = av_read_frame(container_, packet_)) >= 0) {
       if (packet_->stream_index == stream_)
         index_.add(PacketEntry{packet_->pos, packet_->dts, packet_->pts, (packet_->flags & AV_PKT_FLAG_KEY) != 0,
                                (packet_->flags & AV_PKT_FLAG_DISCARD) != 0});
       av_packet_unref(packet_);
     }
-    seekable_ = index_.finish() && indexed;
+    // An index cut short by a damaged file would hold the last frames back.
+    seekable_ = index_.finish() && indexed && read == AVERROR_EOF;
     const int rc = av_seek_frame(container_, stream_, 0, AVSEEK_FLAG_BACKWARD);
     if (rc < 0 && avformat_seek_file(container_, -1, INT64_MIN, 0, INT64_MAX, 0) < 0) {
       error = "cannot go back in input '" + path_ + "': " + avError(rc);
