@@ -3,7 +3,7 @@
 // the last frame, the editor's five clicks on the timeline and a scrub drag (the cursor moved forward a
 // few frames at a time). Frames come at the stage's size unless --size says otherwise.
 //
-// Usage: bench_seek [--random N] [--size WxH] [--threads N] movie...
+// Usage: bench_seek [--random N] [--only random,end,clicks,drag] [--size WxH] [--threads N] movie...
 // Built from an older tree too (to compare builds): the frames decoded are then not known ("-").
 #include <CLI/CLI.hpp>
 
@@ -67,7 +67,7 @@ bool measure(const std::string& movie, const Requests& requests, int width, int 
   }
   const double count = double(requests.frames.size());
   const long long decoded = decodedBy(*source);
-  std::printf("%-28s %-7s %5zu requests  open %6.3f s  total %7.3f s  mean %6.3f s  worst %6.3f s  ", 
+  std::printf("%-28s %-7s %5zu requests  open %6.3f s  total %7.3f s  mean %6.3f s  worst %6.3f s  ",
               movie.substr(movie.find_last_of('/') + 1).c_str(), requests.name, requests.frames.size(), open,
               total, total / count, worst);
   if (decoded >= 0)
@@ -85,10 +85,12 @@ int main(int argc, char** argv) {
   std::vector<std::string> movies;
   int randomRequests = 10, threads = 1;
   std::string size = "640x480";
+  std::vector<std::string> only;
   app.add_option("movies", movies, "Movies to read")->required();
   app.add_option("--random", randomRequests, "Frames asked for at random per movie");
   app.add_option("--size", size, "Size of the frames asked for, WIDTHxHEIGHT, or 'natural'");
   app.add_option("--threads", threads, "Decoder threads");
+  app.add_option("--only", only, "Only these kinds of requests: random, end, clicks, drag")->delimiter(',');
   CLI11_PARSE(app, argc, argv);
   int width = 0, height = 0;
   if (size != "natural" && std::sscanf(size.c_str(), "%dx%d", &width, &height) != 2) {
@@ -112,8 +114,10 @@ int main(int argc, char** argv) {
     // A drag over two seconds of the timeline from the middle, 6 frames per step.
     Requests drag{"drag", {}};
     for (int n = last / 2; n < std::min(last, last / 2 + 60); n += 6) drag.frames.push_back(n);
-    for (const Requests* r : {&atRandom, &end, &clicks, &drag})
+    for (const Requests* r : {&atRandom, &end, &clicks, &drag}) {
+      if (!only.empty() && std::find(only.begin(), only.end(), r->name) == only.end()) continue;
       if (!measure(movie, *r, width, height, threads)) return 1;
+    }
   }
   return 0;
 }
