@@ -54,11 +54,12 @@ class MovieSource : public VideoSource {
       error = "out of memory opening '" + path + "'";
       return false;
     }
+    if (!readIndex(indexed, error)) return false;
+    // Read after the index: a stream that cannot seek back is opened again.
     const AVStream* s = container_->streams[stream_];
     rate_ = av_guess_frame_rate(container_, container_->streams[stream_], nullptr);
     hasAudio_ = av_find_best_stream(container_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
     describe(s);
-    if (!readIndex(indexed, error)) return false;
     if (s->nb_frames > 0) {
       count_ = int(s->nb_frames);
     } else if (index_.packets() > 0) {
@@ -159,13 +160,22 @@ class MovieSource : public VideoSource {
     }
     // An index cut short by a damaged file would hold the last frames back.
     seekable_ = index_.finish() && indexed && read == AVERROR_EOF;
-    const int rc = av_seek_frame(container_, stream_, 0, AVSEEK_FLAG_BACKWARD);
-    if (rc < 0 && avformat_seek_file(container_, -1, INT64_MIN, 0, INT64_MAX, 0) < 0) {
-      error = "cannot go back in input '" + path_ + "': " + avError(rc);
-      return false;
-    }
+    if (!toStart(error)) return false;
     forget();
     return true;
+  }
+
+  // Back to the first packet: by a seek, or, in a stream that cannot seek (raw H.264 and the like), by
+  // opening the file again.
+  bool toStart(std::string& error) {
+    int rc = av_seek_frame(container_, stream_, 0, AVSEEK_FLAG_BACKWARD);
+    if (rc >= 0 || avformat_seek_file(container_, -1, INT64_MIN, 0, INT64_MAX, 0) >= 0) return true;
+    avformat_close_input(&container_);
+    if ((rc = avformat_open_input(&container_, path_.c_str(), nullptr, nullptr)) >= 0 &&
+        (rc = avformat_find_stream_info(container_, nullptr)) >= 0 && stream_ < int(container_->nb_streams))
+      return true;
+    error = "cannot go back in input '" + path_ + "': " + avError(rc);
+    return false;
   }
 
   // Reaches frame `number` (the last frame past the end) by the index: decoding on when the frame lies
@@ -355,11 +365,7 @@ class MovieSource : public VideoSource {
   }
 
   bool rewind(std::string& error) {
-    const int rc = av_seek_frame(container_, stream_, 0, AVSEEK_FLAG_BACKWARD);
-    if (rc < 0) {
-      error = "cannot go back in input '" + path_ + "': " + avError(rc);
-      return false;
-    }
+    if (!toStart(error)) return false;
     avcodec_flush_buffers(decoder_);
     current_ = inFrame_ = -1;
     ended_ = draining_ = pending_ = false;

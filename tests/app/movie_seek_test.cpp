@@ -47,8 +47,10 @@ TEST(MovieSeek, JumpsGiveTheFramesOfADecodeFromTheStartForEveryKindOfMovie) {
       {"vp9.webm", "libvpx-vp9", "-g 30 -deadline realtime -cpu-used 8", 4, 30},
       // Frames missing here and there: time stamps at uneven steps.
       {"vfr.mkv", "libx264", "-bf 2 -g 20 -vf select='not(eq(mod(n\\,7)\\,3))' -fps_mode vfr", 4, 20},
-      // No time stamps on the frames behind B-frames: decoded from the start.
+      // No time stamps on the frames behind B-frames, or none at all in a stream that cannot seek:
+      // decoded from the start.
       {"bframes.avi", "mpeg4", "-bf 2 -g 20", 3, 0},
+      {"raw.h264", "libx264", "-bf 3 -g 30", 3, 0},
   };
   std::mt19937 random(23);
   for (const MovieKind& kind : kinds) {
