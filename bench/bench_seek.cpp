@@ -1,9 +1,10 @@
 // Random access into movies, as the editor and the chunked renders ask for frames: the time to open
 // the movie, then per request the time and the frames decoded, for frames chosen at random, a jump to
-// the last frame, the editor's five clicks on the timeline and a scrub drag (the cursor moved forward a
-// few frames at a time). Frames come at the stage's size unless --size says otherwise.
+// the last frame, the editor's five clicks on the timeline, a scrub drag (the cursor moved forward a
+// few frames at a time) and playback (five seconds frame after frame from the middle). Frames come
+// at the stage's size unless --size says otherwise.
 //
-// Usage: bench_seek [--random N] [--only random,end,clicks,drag] [--size WxH] [--threads N] movie...
+// Usage: bench_seek [--random N] [--only random,end,clicks,drag,play] [--size WxH] [--threads N] movie...
 // Built from an older tree too (to compare builds): the frames decoded are then not known ("-").
 #include <CLI/CLI.hpp>
 
@@ -90,7 +91,7 @@ int main(int argc, char** argv) {
   app.add_option("--random", randomRequests, "Frames asked for at random per movie");
   app.add_option("--size", size, "Size of the frames asked for, WIDTHxHEIGHT, or 'natural'");
   app.add_option("--threads", threads, "Decoder threads");
-  app.add_option("--only", only, "Only these kinds of requests: random, end, clicks, drag")->delimiter(',');
+  app.add_option("--only", only, "Only these kinds of requests: random, end, clicks, drag, play")->delimiter(',');
   CLI11_PARSE(app, argc, argv);
   int width = 0, height = 0;
   if (size != "natural" && std::sscanf(size.c_str(), "%dx%d", &width, &height) != 2) {
@@ -114,7 +115,9 @@ int main(int argc, char** argv) {
     // A drag over two seconds of the timeline from the middle, 6 frames per step.
     Requests drag{"drag", {}};
     for (int n = last / 2; n < std::min(last, last / 2 + 60); n += 6) drag.frames.push_back(n);
-    for (const Requests* r : {&atRandom, &end, &clicks, &drag}) {
+    Requests play{"play", {}};
+    for (int n = last / 2; n < std::min(last, last / 2 + 150); ++n) play.frames.push_back(n);
+    for (const Requests* r : {&atRandom, &end, &clicks, &drag, &play}) {
       if (!only.empty() && std::find(only.begin(), only.end(), r->name) == only.end()) continue;
       if (!measure(movie, *r, width, height, threads)) return 1;
     }
