@@ -2,7 +2,8 @@
 // the movie, then per request the time and the frames decoded, for frames chosen at random, a jump to
 // the last frame, the editor's five clicks on the timeline, a scrub drag (the cursor moved forward a
 // few frames at a time) and playback (five seconds frame after frame from the middle). Frames come
-// at the stage's size unless --size says otherwise.
+// at the stage's size unless --size says otherwise. A movie's index is read at its first jump, which
+// therefore counts in the first request's time.
 //
 // Usage: bench_seek [--random N] [--only random,end,clicks,drag,play] [--size WxH] [--threads N] movie...
 // Built from an older tree too (to compare builds): the frames decoded are then not known ("-").

@@ -54,7 +54,10 @@ class MovieSource : public VideoSource {
       error = "out of memory opening '" + path + "'";
       return false;
     }
-    if (!readIndex(indexed, error)) return false;
+    // Containers that do not say how many frames they hold are counted by the index now; the others
+    // are indexed at their first jump, so that a render from the start does not wait for it.
+    indexed_ = indexed;
+    if (container_->streams[stream_]->nb_frames <= 0 && !readIndex(error)) return false;
     // Read after the index: a stream that cannot seek back is opened again.
     const AVStream* s = container_->streams[stream_];
     rate_ = av_guess_frame_rate(container_, container_->streams[stream_], nullptr);
@@ -122,6 +125,8 @@ class MovieSource : public VideoSource {
   const HostFrame* frameInto(int number, HostFrame& storage, std::string& error) override {
     if (frame_.empty()) setOutputSize(naturalWidth(), naturalHeight());
     if (number < 0) number = 0;
+    const bool jump = number != current_ && number != current_ + 1;
+    if (jump && indexed_ && !indexRead_ && !readIndex(error)) return nullptr;
     if (!(seekable_ ? reach(number, error) : decodeOnward(number, error))) return nullptr;
     if (current_ < 0) {
       error = "input '" + path_ + "' holds no frames";
@@ -150,7 +155,8 @@ class MovieSource : public VideoSource {
   }
 
   // Every packet of the video, read without decoding; then back to the start.
-  bool readIndex(bool indexed, std::string& error) {
+  bool readIndex(std::string& error) {
+    indexRead_ = true;
     int read;
     while ((read = av_read_frame(container_, packet_)) >= 0) {
       if (packet_->stream_index == stream_)
@@ -159,8 +165,8 @@ class MovieSource : public VideoSource {
       av_packet_unref(packet_);
     }
     // An index cut short by a damaged file would hold the last frames back.
-    seekable_ = index_.finish() && indexed && read == AVERROR_EOF;
-    if (!toStart(error)) return false;
+    seekable_ = index_.finish() && indexed_ && read == AVERROR_EOF;
+    if (!rewind(error)) return false;
     forget();
     return true;
   }
@@ -402,7 +408,9 @@ class MovieSource : public VideoSource {
   bool pending_ = false;  // packet_ holds the next packet, read by a seek
   int64_t decodedCount_ = 0;
   PacketIndex index_;
-  bool seekable_ = false;  // frames are found through index_
+  bool indexed_ = true;     // frames may be found through an index
+  bool indexRead_ = false;
+  bool seekable_ = false;   // frames are found through index_
   int runStart_ = 0;       // the packet the decoder started from
   int nextPacket_ = 0;     // the next video packet read
   int runFirst_ = 0;       // the first frame the run shows
