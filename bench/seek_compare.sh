@@ -20,8 +20,8 @@ trap 'rm -rf "$work"' EXIT
 export KESTRELMOVE_VIDEO=headless
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-movies=(h264-30-1min.mp4 h264-250-1min.mp4 h264-30-10min.mp4 h264-250-10min.mp4 h264-30-1min.ts hevc-1min.mp4
-        prores-1min.mov vp9-1min.webm)
+movies=(h264-30-1min.mp4 h264-250-1min.mp4 h264-30-10min.mp4 h264-250-10min.mp4 h264-30-1min.ts hevc-10s.mp4
+        prores-10s.mov vp9-1min.webm)
 # A build that decodes every frame from the start takes minutes per request on the 10-minute movies:
 # there it answers only the jump to the end and the clicks, and fewer random requests elsewhere.
 for build in "$base" "$new"; do
@@ -49,7 +49,7 @@ for build in "$base" "$new"; do
     for frames in 0-49 $((last - 50))-$((last - 1)); do
       hyperfine --runs "$runs" --style basic -N \
         "$build/app/kestrelmove render $work/empty.kmv -i $cache/$movie --frames $frames -c:v ffv1 -y -o $work/chunk.mkv" \
-        2>/dev/null | grep -E "Time \(mean" | sed "s|^|$movie $frames |"
+        2>/dev/null | grep -E "Time \(" | sed "s|^|$movie $frames |"
     done
   done
 done
@@ -64,7 +64,7 @@ for build in "$base" "$new"; do
   for script in open clicks end; do
     hyperfine --runs "$runs" --style basic -N \
       "$build/app/kestrelmove edit $work/e.kmv -i $cache/h264-30-2min.mp4 --script $work/$script.txt" 2>/dev/null |
-      grep -E "Time \(mean" | sed "s|^|$script |"
+      grep -E "Time \(" | sed "s|^|$script |"
   done
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
