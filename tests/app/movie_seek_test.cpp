@@ -16,6 +16,7 @@ struct MovieKind {
   const char* options;
   double seconds;
   int keyframeInterval;  // 0: a movie without time stamps, decoded from the start
+  const char* cutFrom = nullptr;  // made from this movie by a stream copy from the time in `options`
 };
 
 // Every frame of one decode from the start, without the index.
@@ -38,6 +39,8 @@ TEST(MovieSeek, JumpsGiveTheFramesOfADecodeFromTheStartForEveryKindOfMovie) {
   const fs::path folder = freshFolder("seek");
   const MovieKind kinds[] = {
       {"h264-30.mp4", "libx264", "-bf 3 -g 30 -keyint_min 30 -sc_threshold 0", 4, 30},
+      // Cut between keyframes: an edit list whose first frames are decoded but never shown.
+      {"cut.mp4", "", "-ss 1.3", 0, 30, "h264-30.mp4"},
       {"h264-250.mp4", "libx264", "-bf 3 -g 250", 12, 250},
       {"h264-open.mkv", "libx264", "-bf 3 -g 25 -x264-params open-gop=1 -output_ts_offset 2", 4, 25},
       {"hevc.mp4", "libx265", "-g 30 -x265-params log-level=error:open-gop=1", 4, 30},
@@ -55,7 +58,12 @@ TEST(MovieSeek, JumpsGiveTheFramesOfADecodeFromTheStartForEveryKindOfMovie) {
   std::mt19937 random(23);
   for (const MovieKind& kind : kinds) {
     SCOPED_TRACE(kind.file);
-    const fs::path movie = makeMovie(folder / kind.file, "25", kind.seconds, "96x64", kind.codec, "", kind.options);
+    const fs::path movie =
+        kind.cutFrom ? folder / kind.file
+                     : makeMovie(folder / kind.file, "25", kind.seconds, "96x64", kind.codec, "", kind.options);
+    if (kind.cutFrom) {
+      ASSERT_TRUE(ffmpeg(std::string(kind.options) + " -i " + quoted(folder / kind.cutFrom) + " -c copy", movie));
+    }
     const std::vector<std::vector<uint8_t>> expected = framesInOrder(movie);
     ASSERT_GT(expected.size(), 20u);
     std::string error;
