@@ -133,7 +133,7 @@ void runEdit(const EditOptions& o) {
 
   std::unique_ptr<VideoSource> source;
   if (!o.input.empty()) {
-    if (!(source = openVideoSource(o.input, error))) leave(kExitBadInput, error);
+    if (!(source = openVideoSource(o.input, error)) || !source->expectJumps(error)) leave(kExitBadInput, error);
     source->setOutputSize(kEditWidth, kEditHeight);
   }
   FrameRate rate;

@@ -109,6 +109,7 @@ class MovieSource : public VideoSource {
   }
   int frameCount() const override { return count_; }
   int64_t framesDecoded() const override { return decodedCount_; }
+  bool expectJumps(std::string& error) override { return !indexed_ || indexRead_ || readIndex(error); }
   int naturalWidth() const override { return decoder_ ? decoder_->width : 0; }
   int naturalHeight() const override { return decoder_ ? decoder_->height : 0; }
 

@@ -28,6 +28,9 @@ class VideoSource {
   virtual PictureDescription picture() const { return {}; }
   // Whether the source holds sound that an output movie can carry.
   virtual bool hasAudio() const { return false; }
+  // Frames will be asked for out of order (an editor): a movie reads its index now rather than at the
+  // first jump. False with the error when the movie cannot be read.
+  virtual bool expectJumps(std::string& error) { (void)error; return true; }
   // Frames a movie's decoder has put out since it opened: the work the frames asked for took.
   virtual int64_t framesDecoded() const { return 0; }
   // Threads a movie's decoder may use; set before the first frame.
