@@ -11,6 +11,7 @@
 
 #include "app/command_guard.h"
 #include "app/commands.h"
+#include "app/media/frame_cache.h"
 #include "app/media/frame_rate.h"
 #include "app/media/output_path.h"
 #include "app/media/video_source.h"
@@ -26,6 +27,8 @@ constexpr int kEditWidth = 640, kEditHeight = 480;
 constexpr int kDefaultLength = 300;
 // The host's frame record: its own header, then the packed pixels this far past its start.
 constexpr size_t kPixelOffset = 37;
+// Frames recently shown, so that stepping back over them or playing a loop again decodes nothing.
+constexpr size_t kCachedFrames = 64;
 
 struct EditOptions {
   std::string show;
@@ -45,6 +48,7 @@ struct EditOptions {
 struct EditHost {
   VideoSource* source = nullptr;
   std::vector<uint8_t> record = std::vector<uint8_t>(kPixelOffset + size_t(kEditWidth) * kEditHeight * 3, 0);
+  FrameCache shown{kCachedFrames * kEditWidth * kEditHeight * 3};
 };
 
 // The source frame scaled (nearest pixel) into the record's 640 x 480 packed rows; both run bottom-up.
@@ -65,8 +69,12 @@ int32_t fetchFrame(int32_t, int32_t frame, FrameHeader** header, intptr_t user) 
   std::fill(record.begin() + kPixelOffset, record.end(), 0);
   if (host->source) {
     std::string error;
-    const HostFrame* source = host->source->frame(frame, error);
-    if (!source || source->empty() || source->bytesPerPixel() < 3) return 0;
+    const HostFrame* source = host->source->framesStay() ? nullptr : host->shown.find(frame);
+    if (!source) {
+      source = host->source->frame(frame, error);
+      if (!source || source->empty() || source->bytesPerPixel() < 3) return 0;
+      if (!host->source->framesStay()) source = &host->shown.keep(frame, *source);
+    }
     fillRecord(*source, record);
   }
   // The head of the record says what follows; the plug-in only reads the pixels.
@@ -125,7 +133,7 @@ void runEdit(const EditOptions& o) {
 
   std::unique_ptr<VideoSource> source;
   if (!o.input.empty()) {
-    if (!(source = openVideoSource(o.input, error))) leave(kExitBadInput, error);
+    if (!(source = openVideoSource(o.input, error)) || !source->expectJumps(error)) leave(kExitBadInput, error);
     source->setOutputSize(kEditWidth, kEditHeight);
   }
   FrameRate rate;

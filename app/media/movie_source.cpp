@@ -1,5 +1,7 @@
-// Movie input through FFmpeg: frames decoded in order and scaled to the output size. Frame n of the
-// host is the movie's n-th frame; past the end the last frame holds.
+// Movie input through FFmpeg, scaled to the output size. Frame n of the host is the n-th frame of a
+// decode from the start; past the end the last frame holds. An index of the packets, read when the
+// movie opens, lets a frame far ahead or behind be reached by decoding from the keyframe before it;
+// a movie whose frames cannot be found by their time stamps is decoded from the start instead.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -12,6 +14,7 @@ extern "C" {
 #include <algorithm>
 
 #include "app/media/av_error.h"
+#include "app/media/packet_index.h"
 
 namespace {
 
@@ -19,7 +22,7 @@ class MovieSource : public VideoSource {
  public:
   ~MovieSource() override { close(); }
 
-  bool open(const std::string& path, std::string& error) {
+  bool open(const std::string& path, bool indexed, std::string& error) {
     path_ = path;
     av_log_set_level(AV_LOG_ERROR);
     int rc = avformat_open_input(&container_, path.c_str(), nullptr, nullptr);
@@ -51,14 +54,21 @@ class MovieSource : public VideoSource {
       error = "out of memory opening '" + path + "'";
       return false;
     }
+    // Containers that do not say how many frames they hold are counted by the index now; the others
+    // are indexed at their first jump, so that a render from the start does not wait for it.
+    indexed_ = indexed;
+    if (container_->streams[stream_]->nb_frames <= 0 && !readIndex(error)) return false;
+    // Read after the index: a stream that cannot seek back is opened again.
     const AVStream* s = container_->streams[stream_];
     rate_ = av_guess_frame_rate(container_, container_->streams[stream_], nullptr);
     hasAudio_ = av_find_best_stream(container_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
     describe(s);
     if (s->nb_frames > 0) {
       count_ = int(s->nb_frames);
-    } else if (countPackets(error)) {
-      if (!error.empty()) return false;
+    } else if (index_.packets() > 0) {
+      // Counted packet by packet (MPEG-TS, WebM, MPEG-PS do not say): an estimate from the duration
+      // is often a frame off.
+      count_ = index_.packets();
     } else if (s->duration > 0 && s->avg_frame_rate.num > 0) {
       count_ = int(av_rescale_q(s->duration, s->time_base, av_inv_q(s->avg_frame_rate)));
     } else if (container_->duration > 0 && s->avg_frame_rate.num > 0) {
@@ -90,8 +100,16 @@ class MovieSource : public VideoSource {
     avcodec_parameters_to_context(decoder_, container_->streams[stream_]->codecpar);
     decoder_->thread_count = threads;
     avcodec_open2(decoder_, codec, nullptr);
+    // The new decoder has seen none of the packets read so far.
+    std::string ignored;
+    if (seekable_)
+      forget();
+    else
+      rewind(ignored);
   }
   int frameCount() const override { return count_; }
+  int64_t framesDecoded() const override { return decodedCount_; }
+  bool expectJumps(std::string& error) override { return !indexed_ || indexRead_ || readIndex(error); }
   int naturalWidth() const override { return decoder_ ? decoder_->width : 0; }
   int naturalHeight() const override { return decoder_ ? decoder_->height : 0; }
 
@@ -108,16 +126,9 @@ class MovieSource : public VideoSource {
   const HostFrame* frameInto(int number, HostFrame& storage, std::string& error) override {
     if (frame_.empty()) setOutputSize(naturalWidth(), naturalHeight());
     if (number < 0) number = 0;
-    if (number < current_ && !rewind(error)) return nullptr;
-    while (current_ < number && !ended_) {
-      const int got = decodeNext(error);
-      if (got < 0) return nullptr;
-      if (got == 0) {
-        ended_ = true;
-        break;
-      }
-      ++current_;
-    }
+    const bool jump = number != current_ && number != current_ + 1;
+    if (jump && indexed_ && !indexRead_ && !readIndex(error)) return nullptr;
+    if (!(seekable_ ? reach(number, error) : decodeOnward(number, error))) return nullptr;
     if (current_ < 0) {
       error = "input '" + path_ + "' holds no frames";
       return nullptr;
@@ -144,22 +155,157 @@ class MovieSource : public VideoSource {
     if (const char* name = av_get_pix_fmt_name(AVPixelFormat(c->format))) picture_.pixelFormat = name;
   }
 
-  // Containers that do not say how many frames they hold (MPEG-TS, WebM, MPEG-PS) are counted packet
-  // by packet, which needs no decoding; an estimate from the duration is often a frame off. True when
-  // counted (error set when the file could not be read back from its start).
-  bool countPackets(std::string& error) {
-    int count = 0;
-    while (av_read_frame(container_, packet_) >= 0) {
-      if (packet_->stream_index == stream_) ++count;
+  // Every packet of the video, read without decoding; then back to the start.
+  bool readIndex(std::string& error) {
+    indexRead_ = true;
+    int read;
+    while ((read = av_read_frame(container_, packet_)) >= 0) {
+      if (packet_->stream_index == stream_)
+        index_.add(PacketEntry{packet_->pos, packet_->dts, packet_->pts, (packet_->flags & AV_PKT_FLAG_KEY) != 0,
+                               (packet_->flags & AV_PKT_FLAG_DISCARD) != 0});
       av_packet_unref(packet_);
     }
-    const int rc = av_seek_frame(container_, stream_, 0, AVSEEK_FLAG_BACKWARD);
-    if (rc < 0 && avformat_seek_file(container_, -1, INT64_MIN, 0, INT64_MAX, 0) < 0) {
-      error = "cannot go back in input '" + path_ + "': " + avError(rc);
+    // An index cut short by a damaged file would hold the last frames back.
+    seekable_ = index_.finish() && indexed_ && read == AVERROR_EOF;
+    if (!rewind(error)) return false;
+    forget();
+    return true;
+  }
+
+  // Back to the first packet: by a seek, or, in a stream that cannot seek (raw H.264 and the like), by
+  // opening the file again.
+  bool toStart(std::string& error) {
+    int rc = av_seek_frame(container_, stream_, 0, AVSEEK_FLAG_BACKWARD);
+    if (rc >= 0 || avformat_seek_file(container_, -1, INT64_MIN, 0, INT64_MAX, 0) >= 0) return true;
+    avformat_close_input(&container_);
+    if ((rc = avformat_open_input(&container_, path_.c_str(), nullptr, nullptr)) >= 0 &&
+        (rc = avformat_find_stream_info(container_, nullptr)) >= 0 && stream_ < int(container_->nb_streams))
+      return true;
+    error = "cannot go back in input '" + path_ + "': " + avError(rc);
+    return false;
+  }
+
+  // Reaches frame `number` (the last frame past the end) by the index: decoding on when the frame lies
+  // ahead and no keyframe nearer to it has been passed, else from the keyframe before it. Every frame
+  // decoded must be the next one the index shows; when not, the index is given up and the frame is
+  // decoded from the start.
+  bool reach(int number, std::string& error) {
+    const int target = std::min(number, index_.frames() - 1);
+    while (seekable_ && current_ != target) {
+      const int start = index_.startFor(target);
+      if (current_ > target || nextPacket_ < start || runStart_ > start) {
+        if (!seekTo(start, error)) {
+          if (!error.empty()) return false;
+          seekable_ = false;
+          break;
+        }
+      }
+      while (current_ < target) {
+        const int got = decodeNext(error);
+        if (got < 0) return false;
+        const int64_t pts = got == 0 ? AV_NOPTS_VALUE : decoded_->pts;
+        // Pictures of an open GOP shown before the keyframe decode from frames that were not read.
+        if (got == 1 && pts != AV_NOPTS_VALUE && pts < runFromPts_) continue;
+        const int expected = current_ >= 0 ? current_ + 1 : runFirst_;
+        const int found = pts == AV_NOPTS_VALUE ? -1 : index_.frameAt(pts);
+        if (found == expected) {
+          current_ = found;
+          continue;
+        }
+        // A keyframe whose decode does not begin with its own picture is passed over; any other
+        // surprise means the index does not describe what the decoder gives.
+        if (current_ < 0 && runStart_ != 0 && found > expected) {
+          index_.refuse(runStart_);
+        } else {
+          seekable_ = false;
+        }
+        forget();
+        break;
+      }
+    }
+    if (seekable_) return true;
+    return rewind(error) && decodeOnward(number, error);
+  }
+
+  // Puts the demuxer at packet `start` and the decoder at a clean start. Containers seek to a time at
+  // or before the one asked for, some only roughly (MPEG-TS): the packet landed on is looked up and
+  // read on from; when it lies past the start, an earlier time is asked for.
+  bool seekTo(int start, std::string& error) {
+    const PacketEntry& target = index_.packet(start);
+    const AVStream* s = container_->streams[stream_];
+    int64_t time = target.dts != AV_NOPTS_VALUE ? target.dts : target.pts;
+    const int64_t second = std::max<int64_t>(1, av_rescale_q(1, AVRational{1, 1}, s->time_base));
+    for (int attempt = 0; attempt < 4; ++attempt, time -= second << (3 * attempt)) {
+      const int rc = attempt == 3 ? av_seek_frame(container_, -1, 0, AVSEEK_FLAG_BYTE)
+                                  : av_seek_frame(container_, stream_, time, AVSEEK_FLAG_BACKWARD);
+      if (rc < 0) continue;
+      // The first packets after a seek may be pieces of one (MPEG-TS) that no index entry names.
+      int landed = -1;
+      for (int read = 0; landed == -1 && read < 64; ++read) {
+        av_packet_unref(packet_);
+        landed = readVideoPacket(error);
+        if (landed < -1) return false;
+      }
+      if (landed < 0 || landed > start) continue;
+      while (landed >= 0 && landed < start) {
+        av_packet_unref(packet_);
+        const int next = readVideoPacket(error);
+        if (next < -1) return false;
+        landed = next == landed + 1 ? next : -1;
+      }
+      if (landed != start) continue;
+      runFrom(start);
+      pending_ = true;
       return true;
     }
-    if (count <= 0) return false;
-    count_ = count;
+    av_packet_unref(packet_);
+    return false;
+  }
+
+  // The index of the next video packet read into packet_, -1 when it is not in the index or the file
+  // ends, -2 on a read error (error set).
+  int readVideoPacket(std::string& error) {
+    for (;;) {
+      const int rc = av_read_frame(container_, packet_);
+      if (rc == AVERROR_EOF) return -1;
+      if (rc < 0) {
+        error = "cannot read input '" + path_ + "': " + avError(rc);
+        return -2;
+      }
+      if (packet_->stream_index == stream_) return index_.packetOf(packet_->pos, packet_->dts);
+      av_packet_unref(packet_);
+    }
+  }
+
+  // Nothing decoded counts any more: the next frame asked for seeks.
+  void forget() {
+    current_ = inFrame_ = -1;
+    nextPacket_ = -1;
+  }
+
+  // The decoder starts afresh with packet `start`, the next packet read.
+  void runFrom(int start) {
+    avcodec_flush_buffers(decoder_);
+    current_ = inFrame_ = -1;
+    ended_ = draining_ = pending_ = false;
+    runStart_ = start;
+    nextPacket_ = start;
+    runFirst_ = start == 0 ? 0 : index_.firstFrameFrom(index_.packet(start).pts);
+    runFromPts_ = runFirst_ < index_.frames() ? index_.framePts(runFirst_) : INT64_MAX;
+  }
+
+  // Decodes frame after frame from the current one, counting them (no index).
+  bool decodeOnward(int number, std::string& error) {
+    if (number < current_ && !rewind(error)) return false;
+    while (current_ < number && !ended_) {
+      const int got = decodeNext(error);
+      if (got < 0) return false;
+      if (got == 0) {
+        ended_ = true;
+        break;
+      }
+      ++current_;
+    }
     return true;
   }
 
@@ -171,6 +317,7 @@ class MovieSource : public VideoSource {
       if (rc == 0) {
         av_frame_unref(decoded_);
         av_frame_move_ref(decoded_, incoming_);
+        ++decodedCount_;
         return 1;
       }
       if (rc == AVERROR_EOF) return 0;
@@ -179,7 +326,8 @@ class MovieSource : public VideoSource {
         return -1;
       }
       if (draining_) return 0;
-      rc = av_read_frame(container_, packet_);
+      rc = pending_ ? 0 : av_read_frame(container_, packet_);
+      pending_ = false;
       if (rc == AVERROR_EOF) {
         draining_ = true;
         avcodec_send_packet(decoder_, nullptr);
@@ -189,7 +337,10 @@ class MovieSource : public VideoSource {
         error = "cannot read input '" + path_ + "': " + avError(rc);
         return -1;
       }
-      if (packet_->stream_index == stream_) rc = avcodec_send_packet(decoder_, packet_);
+      if (packet_->stream_index == stream_) {
+        rc = avcodec_send_packet(decoder_, packet_);
+        ++nextPacket_;
+      }
       av_packet_unref(packet_);
       if (rc < 0 && rc != AVERROR(EAGAIN)) {
         error = "cannot decode input '" + path_ + "': " + avError(rc);
@@ -221,14 +372,10 @@ class MovieSource : public VideoSource {
   }
 
   bool rewind(std::string& error) {
-    const int rc = av_seek_frame(container_, stream_, 0, AVSEEK_FLAG_BACKWARD);
-    if (rc < 0) {
-      error = "cannot go back in input '" + path_ + "': " + avError(rc);
-      return false;
-    }
+    if (!toStart(error)) return false;
     avcodec_flush_buffers(decoder_);
     current_ = inFrame_ = -1;
-    ended_ = draining_ = false;
+    ended_ = draining_ = pending_ = false;
     return true;
   }
 
@@ -259,6 +406,16 @@ class MovieSource : public VideoSource {
   int inFrame_ = -1;   // index of the frame converted into frame_
   bool ended_ = false;
   bool draining_ = false;
+  bool pending_ = false;  // packet_ holds the next packet, read by a seek
+  int64_t decodedCount_ = 0;
+  PacketIndex index_;
+  bool indexed_ = true;     // frames may be found through an index
+  bool indexRead_ = false;
+  bool seekable_ = false;   // frames are found through index_
+  int runStart_ = 0;       // the packet the decoder started from
+  int nextPacket_ = 0;     // the next video packet read
+  int runFirst_ = 0;       // the first frame the run shows
+  int64_t runFromPts_ = 0;
 };
 
 }  // namespace
@@ -276,8 +433,8 @@ bool probesAsMovie(const std::string& path) {
   return movie;
 }
 
-std::unique_ptr<VideoSource> openMovieSource(const std::string& path, std::string& error) {
+std::unique_ptr<VideoSource> openMovieSource(const std::string& path, std::string& error, bool indexed) {
   auto source = std::make_unique<MovieSource>();
-  if (!source->open(path, error)) return nullptr;
+  if (!source->open(path, indexed, error)) return nullptr;
   return source;
 }

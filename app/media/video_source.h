@@ -28,6 +28,11 @@ class VideoSource {
   virtual PictureDescription picture() const { return {}; }
   // Whether the source holds sound that an output movie can carry.
   virtual bool hasAudio() const { return false; }
+  // Frames will be asked for out of order (an editor): a movie reads its index now rather than at the
+  // first jump. False with the error when the movie cannot be read.
+  virtual bool expectJumps(std::string& error) { (void)error; return true; }
+  // Frames a movie's decoder has put out since it opened: the work the frames asked for took.
+  virtual int64_t framesDecoded() const { return 0; }
   // Threads a movie's decoder may use; set before the first frame.
   virtual void setDecodeThreads(int threads) { (void)threads; }
   // Whether every frame is the same picture, so frame()'s result may be shared by several renderers
@@ -50,7 +55,9 @@ std::unique_ptr<VideoSource> makeColourSource(int width, int height, uint8_t red
 // Soft moving colour gradients (the demo's background).
 std::unique_ptr<VideoSource> makeGradientSource(int width, int height);
 std::unique_ptr<VideoSource> openStillSource(const std::string& path, std::string& error);
-std::unique_ptr<VideoSource> openMovieSource(const std::string& path, std::string& error);
+// Without the index, every frame is decoded from the start or the frame before (the reference that
+// frames reached through the index are held to).
+std::unique_ptr<VideoSource> openMovieSource(const std::string& path, std::string& error, bool indexed = true);
 
 // A colour, a movie (by content) or a still image, with a clear message when it cannot be used.
 std::unique_ptr<VideoSource> openVideoSource(const std::string& input, std::string& error);
