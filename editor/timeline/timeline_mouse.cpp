@@ -50,6 +50,9 @@ void TimelineView::mouseMoved(int clientX, int clientY) {
   ShowState* s = showState();
   StageView* stage = editorContext().stage;
   if (scrubbing && s) {
+    // Each position costs a host frame, which may have to be decoded: while the pointer has already
+    // moved on, only the latest position is shown.
+    if (ws::screen().hasQueuedInput(handle_, ws::WM_MOUSEMOVE)) return;
     s->showAt(frameAtClientX(clientX), false);
     if (stage) {
       stage->drawTimecodeAndSlider(s->currentTime, -1);

@@ -409,6 +409,13 @@ bool Screen::peekMessage(Message& m, bool remove) {
   return false;
 }
 
+bool Screen::hasQueuedInput(WindowHandle h, uint32_t message) {
+  backend_->pollInput(*this);
+  for (const Message& m : queue_)
+    if (m.window == h && m.message == message) return true;
+  return false;
+}
+
 bool Screen::getMessage(Message& m, WindowHandle filter) {
   for (;;) {
     backend_->pollInput(*this);

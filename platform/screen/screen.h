@@ -140,6 +140,9 @@ class Screen {
   LResult dispatchMessage(const Message& m);
   LResult defWindowProc(WindowHandle h, uint32_t message, WParam w, LParam l);
   size_t queuedMessages() const { return queue_.size(); }
+  // Whether input of this kind for this window already waits in the queue (the backend's input polled
+  // first): a drag can leave to the next move the work that move would overtake at once.
+  bool hasQueuedInput(WindowHandle h, uint32_t message);
   // The code of the quit message that ends a blocking get when the input runs out (headless).
   static constexpr int kNoMoreInput = -1;
 

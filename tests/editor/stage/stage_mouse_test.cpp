@@ -301,3 +301,32 @@ TEST_F(HalfStageTest, ADoubleClickOnTheTimecodeTakesATypedTime) {
   pump();
   EXPECT_EQ(show->currentTime, 40);
 }
+
+TEST_F(StageMouseTest, ScrubbingShowsOnlyThePositionsThePointerHasNotAlreadyLeft) {
+  show->showLength = 300;
+  TimelineView timeline(nullptr);
+  ws::screen().bringToFront(timeline.handle());
+  pump();
+  auto onRuler = [&](int x) { return ws::screen().clientToScreen(timeline.handle(), {x, 10}); };
+  ws::Point p = onRuler(40);
+  ws::screen().mouseMove(p.x, p.y);
+  ws::screen().mouseButton(0, true, p.x, p.y);
+  pump();
+  ASSERT_EQ(timeline.scrubbing, 1);
+  ASSERT_NE(timeline.frameAtClientX(60), timeline.frameAtClientX(150));
+
+  // Moves that arrive faster than frames are drawn: only the last one costs a host frame.
+  input.frames.clear();
+  for (int x = 60; x <= 150; x += 10) p = onRuler(x), ws::screen().mouseMove(p.x, p.y);
+  pump();
+  EXPECT_EQ(input.frames, std::vector<int>{timeline.frameAtClientX(150)});
+  EXPECT_EQ(show->currentTime, timeline.frameAtClientX(150));
+
+  // Moves that come one at a time are each shown.
+  input.frames.clear();
+  for (int x : {120, 90}) p = onRuler(x), ws::screen().mouseMove(p.x, p.y), pump();
+  EXPECT_EQ(input.frames, (std::vector<int>{timeline.frameAtClientX(120), timeline.frameAtClientX(90)}));
+  ws::screen().mouseButton(0, false, p.x, p.y);
+  pump();
+  EXPECT_EQ(show->currentTime, timeline.frameAtClientX(90));
+}
