@@ -50,9 +50,9 @@ const char* formatName(ImageFormat format) {
   return "unknown";
 }
 
-ReaderMessage readerMessage(int result) { return readerMessage(result, unsupportedReason()); }
+ReaderMessage readerMessage(int result) { return readerMessage(result, unsupportedReason(), damageReason()); }
 
-ReaderMessage readerMessage(int result, const std::string& unsupported) {
+ReaderMessage readerMessage(int result, const std::string& unsupported, const std::string& damage) {
   switch (result) {
     case kReadOk: return {"", kNoCode};
     case kReadUnsupported:
@@ -61,6 +61,9 @@ ReaderMessage readerMessage(int result, const std::string& unsupported) {
     case kReadTooLarge: return {"Images must be smaller than " + std::to_string(ImageBuffer::kMaxSide) + " pixels", kNoCode};
     case kReadTooFewColours: return {"Images must have 256 colors or more", kNoCode};
     case kReadNoMemory: return {"Not enough memory to load image", kNoCode};
+    case kReadFormatError:
+      if (!damage.empty()) return {"Can't read image file (" + damage + ")", long(result)};
+      return {"Can't read image file", long(result)};
     default: return {"Can't read image file", long(result)};
   }
 }
@@ -102,6 +105,8 @@ int ImageBuffer::loadBySignature(OpenFile& file) {
     clearUnsupportedReason();
     return decoded;
   }
+  // A decoder that took the file's format and found its data damaged says so.
+  if (!damageReason().empty()) return kReadFormatError;
   // When no decoder takes the file either, the user sees what the system's own reader said.
   refuseUnsupported(reason.c_str());
   return result;
