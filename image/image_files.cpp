@@ -11,19 +11,6 @@ namespace {
 
 constexpr int kPlaceholderBitmap = 133;
 
-// The file's bare name: shows saved on Windows keep "\" and drive letters in their paths.
-std::string bareName(const std::string& path) {
-  const size_t cut = path.find_last_of("/\\:");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string joinFolder(std::string folder, const std::string& name) {
-  // A folder stored with a Windows separator at its end still names a folder here.
-  if (!folder.empty() && folder.back() == '\\') folder.back() = '/';
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder + name;
-}
-
 }  // namespace
 
 ImageFormat formatBySignature(const uint8_t* first, long count, const char* path) {
@@ -118,7 +105,7 @@ int ImageBuffer::loadWithMessages(const FileSpec& file, const FileSpec* alternat
   std::string tried = file.pathText();
   if (!open.open(file, "rb") && alternateFolder && !alternateFolder->empty()) {
     // A show moved to another machine finds its pictures by their names in the alternate folder.
-    const std::string moved = joinFolder(alternateFolder->pathText(), bareName(file.pathText()));
+    const std::string moved = inFolder(alternateFolder->pathText(), bareFileName(file.pathText()));
     if (moved.size() < sizeof file.path) {
       FileSpec alternate = file;
       alternate.setPath(moved);
