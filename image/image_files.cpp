@@ -92,8 +92,12 @@ int ImageBuffer::loadBySignature(OpenFile& file) {
     clearUnsupportedReason();
     return decoded;
   }
-  // A decoder that took the file's format and found its data damaged says so.
-  if (!damageReason().empty()) return kReadFormatError;
+  // A decoder that took the file's format and found its data damaged says so, and only that.
+  const std::string damage = damageReason();
+  if (!damage.empty()) {
+    clearUnsupportedReason();
+    return reportDamage(damage.c_str());
+  }
   // When no decoder takes the file either, the user sees what the system's own reader said.
   refuseUnsupported(reason.c_str());
   return result;
