@@ -236,7 +236,8 @@ AVCodecID decoderFor(ImageFormat format) {
 
 // The runs of a run-length BMP file checked before its decoder draws them.
 int checkBmpRuns(const std::vector<uint8_t>& bytes, int64_t size) {
-  if (size < 54) return kReadOk;
+  // Only the Windows headers (40 bytes and more) hold the compression where this reads it.
+  if (size < 54 || readNumber(bytes.data() + 14, 4, false) < 40) return kReadOk;
   const uint32_t compression = readNumber(bytes.data() + 30, 4, false);
   const int bits = int(readNumber(bytes.data() + 28, 2, false));
   if (!((compression == 1 && bits == 8) || (compression == 2 && bits == 4))) return kReadOk;
