@@ -18,6 +18,7 @@
 #include "app/plugin_library.h"
 #include "app/render_job.h"
 #include "app/show_block.h"
+#include "platform/safe_write.h"
 
 namespace {
 
@@ -97,31 +98,13 @@ std::vector<uint8_t> storedBytes(const ShowBlock& block) {
   return std::vector<uint8_t>(p, p + length);
 }
 
-// Written beside the show under a temporary name and renamed, so the show file is never half written.
+// Written beside the show under a temporary name, synced and renamed, so the show file is never half
+// written.
 bool writeShowFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
-  const std::string temporary = temporaryNameFor(path);
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      error = "cannot create '" + temporary + "': " + std::strerror(errno);
-      return false;
-    }
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) {
-      std::remove(temporary.c_str());
-      error = "cannot write '" + temporary + "'";
-      return false;
-    }
-  }
-  std::error_code ec;
-  fs::rename(temporary, path, ec);
-  if (ec) {
-    std::remove(temporary.c_str());
-    error = "cannot replace '" + path + "': " + ec.message();
-    return false;
-  }
-  return true;
+  std::string why;
+  if (writeFileSafely(path, bytes.data(), bytes.size(), why)) return true;
+  error = "cannot replace '" + path + "': " + why;
+  return false;
 }
 
 void runEdit(const EditOptions& o) {

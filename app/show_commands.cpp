@@ -11,6 +11,7 @@
 #include "app/command_guard.h"
 #include "app/commands.h"
 #include "app/show_json.h"
+#include "platform/safe_write.h"
 #include "show/interpolation.h"
 #include "show/show_file.h"
 #include "show/stored_show.h"
@@ -31,23 +32,8 @@ std::vector<uint8_t> readFile(const std::string& path, std::uintmax_t limit) {
 
 // Writes through a temporary file beside the target, so that a failed write leaves no half file.
 void writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
-  const std::string temporary = path + ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) leave(kExitFailure, path, "cannot be created");
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) {
-      std::remove(temporary.c_str());
-      leave(kExitFailure, path, "could not be written completely");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    std::remove(temporary.c_str());
-    leave(kExitFailure, path, "could not be written: " + ec.message());
-  }
+  std::string why;
+  if (!writeFileSafely(path, bytes.data(), bytes.size(), why)) leave(kExitFailure, path, "could not be written: " + why);
 }
 
 // The same reading and the same check as render, movie, edit and the plug-in's own loading.

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "image/picture_check.h"
+#include "image/picture_location.h"
 #include "platform/file_spec.h"
 #include "platform/settings_file.h"
 
@@ -15,39 +16,17 @@ namespace {
 constexpr size_t kPathOffset = 6;
 constexpr size_t kPathBytes = sizeof(FileSpec::path);
 
-std::string bareName(const std::string& path) {
-  const size_t cut = path.find_last_of("/\\:");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 std::string alternateFolder() {
   SettingsFile settings;
   settings.readSettings();
-  std::string folder = settings.getText("AltImageFolder", "");
-  if (!folder.empty() && folder.back() == '\\') folder.back() = '/';
-  return folder;
-}
-
-// Where the plug-in may find a picture, in the order it is looked for.
-std::vector<std::string> candidates(const std::string& stored, const fs::path& showFolder, const std::string& alternate) {
-  std::vector<std::string> out;
-  const fs::path path(stored);
-  if (path.is_relative() && !showFolder.empty()) out.push_back((showFolder / path).lexically_normal().string());
-  out.push_back(stored);
-  if (!alternate.empty()) out.push_back((fs::path(alternate) / bareName(stored)).string());
-  return out;
-}
-
-bool isFile(const std::string& path) {
-  std::error_code ec;
-  return fs::is_regular_file(path, ec);
+  return settings.getText("AltImageFolder", "");
 }
 
 }  // namespace
 
 std::vector<PictureProblem> resolveShowPictures(ShowBlock& block, const std::string& showPath) {
   std::vector<PictureProblem> problems;
-  const fs::path showFolder = fs::path(showPath).parent_path();
+  const std::string showFolder = fs::path(showPath).parent_path().string();
   const std::string alternate = alternateFolder();
   size_t record = kStoredHeaderSize;
   for (const StoredPicture& picture : block.show.pictures) {
@@ -59,12 +38,7 @@ std::vector<PictureProblem> resolveShowPictures(ShowBlock& block, const std::str
       problems.push_back({stored, "no file named"});
       continue;
     }
-    std::string found;
-    for (const std::string& c : candidates(stored, showFolder, alternate))
-      if (isFile(c)) {
-        found = c;
-        break;
-      }
+    const std::string found = locatePicture(stored, showFolder, alternate);
     if (found.empty()) {
       problems.push_back({stored, "Can't open graphics file"});
       continue;

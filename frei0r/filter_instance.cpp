@@ -6,6 +6,7 @@
 #include "frei0r/rgba_frames.h"
 #include "frei0r/show_file_loading.h"
 #include "render/render_show.h"
+#include "show/show_file.h"
 #include "show/show_state.h"
 #include "show/stored_show.h"
 
@@ -47,12 +48,13 @@ void FilterInstance::rebuildShow() {
 void FilterInstance::loadShowFile() {
   showLoaded_ = false;
   const std::string& path = texts_[kParamShow];
-  StoredShow stored;
+  ShowFile file;
   std::string error;
-  if (!readShowFile(path, stored, error)) {
+  if (!readShowFile(path, file, error)) {
     complain(path + ": " + error + "; frames pass through unchanged");
     return;
   }
+  StoredShow& stored = file.show;
   const PictureTrouble trouble = resolvePicturePaths(stored, path, settings_.getText("AltImageFolder", ""));
   const std::vector<std::string>& missing = trouble.missing;
   if (!missing.empty()) {

@@ -1,17 +1,12 @@
 #pragma once
-// Reading a show file for the filter: the stored show checked whole before anything changes, and its
-// picture paths resolved as the host program resolves them for a render.
+// The pictures of a show file loaded by the filter, resolved as the host program resolves them for a
+// render (the file itself is read by show/show_file.h, with the checks every reader of shows makes).
 #include <string>
 #include <vector>
 
 struct StoredShow;
 
-// Reads and parses the show file at `path`. On failure returns false with a one-line reason.
-bool readShowFile(const std::string& path, StoredShow& out, std::string& error);
-
-// Points every relative picture path that names a file in the show file's folder at that file (else
-// the path stays as stored, for the current folder and the alternate image folder, where the picture
-// loader looks by the bare name).
+// Points every picture path at the file found for it (image/picture_location.h).
 struct PictureTrouble {
   std::vector<std::string> missing;     // stored paths of the pictures found in none of the folders
   std::vector<std::string> unreadable;  // "'stored path' (reason)" of files found that no reader takes

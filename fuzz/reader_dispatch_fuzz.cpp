@@ -46,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ReaderMessage message = readerMessage(result);
   if ((result == kReadOk) != message.text.empty()) __builtin_trap();
   if (result != kReadUnsupported && !unsupportedReason().empty() && result != kReadOk) __builtin_trap();
+  if (result != kReadFormatError && !damageReason().empty()) __builtin_trap();
   if (result != kReadOk) return 0;
   if (!buffer.hasHeader() || buffer.width() < 1 || buffer.height() < 1) __builtin_trap();
   // Whatever was read must be a buffer the rest of the system can take apart.

@@ -26,10 +26,6 @@ struct BitmapInfoHeader {
 static_assert(sizeof(BitmapInfoHeader) == 40, "the information header is 40 bytes");
 
 class OpenFile;
-namespace ws {
-class DrawingContext;
-struct Rect;
-}  // namespace ws
 
 class ImageBuffer {
  public:
@@ -89,11 +85,6 @@ class ImageBuffer {
   bool expandOneBit(int width, int height, const uint8_t* bits, int sourceRowStep);
   // Loads bitmap resource `number` (a 1-bit bitmap) through expandOneBit.
   bool loadBitmapResource(int number);
-
-  // Drawing into a window (image/image_buffer_draw.cpp): nearest-neighbour stretch of the source
-  // rectangle (or the whole image) into the destination rectangle of the context.
-  bool drawRect(const ws::Rect& destRect, const ws::Rect& sourceRect, ws::DrawingContext& context) const;
-  bool draw(const ws::Rect& destRect, ws::DrawingContext& context) const;
 
   // Image files (image/image_files.*): result 1 loaded, 0 failed, 2 placeholder used.
   int loadWithMessages(const FileSpec& file, const FileSpec* alternateFolder, bool showErrors);

@@ -11,19 +11,6 @@ namespace {
 
 constexpr int kPlaceholderBitmap = 133;
 
-// The file's bare name: shows saved on Windows keep "\" and drive letters in their paths.
-std::string bareName(const std::string& path) {
-  const size_t cut = path.find_last_of("/\\:");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string joinFolder(std::string folder, const std::string& name) {
-  // A folder stored with a Windows separator at its end still names a folder here.
-  if (!folder.empty() && folder.back() == '\\') folder.back() = '/';
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder + name;
-}
-
 }  // namespace
 
 ImageFormat formatBySignature(const uint8_t* first, long count, const char* path) {
@@ -50,9 +37,9 @@ const char* formatName(ImageFormat format) {
   return "unknown";
 }
 
-ReaderMessage readerMessage(int result) { return readerMessage(result, unsupportedReason()); }
+ReaderMessage readerMessage(int result) { return readerMessage(result, unsupportedReason(), damageReason()); }
 
-ReaderMessage readerMessage(int result, const std::string& unsupported) {
+ReaderMessage readerMessage(int result, const std::string& unsupported, const std::string& damage) {
   switch (result) {
     case kReadOk: return {"", kNoCode};
     case kReadUnsupported:
@@ -61,6 +48,9 @@ ReaderMessage readerMessage(int result, const std::string& unsupported) {
     case kReadTooLarge: return {"Images must be smaller than " + std::to_string(ImageBuffer::kMaxSide) + " pixels", kNoCode};
     case kReadTooFewColours: return {"Images must have 256 colors or more", kNoCode};
     case kReadNoMemory: return {"Not enough memory to load image", kNoCode};
+    case kReadFormatError:
+      if (!damage.empty()) return {"Can't read image file (" + damage + ")", long(result)};
+      return {"Can't read image file", long(result)};
     default: return {"Can't read image file", long(result)};
   }
 }
@@ -102,6 +92,12 @@ int ImageBuffer::loadBySignature(OpenFile& file) {
     clearUnsupportedReason();
     return decoded;
   }
+  // A decoder that took the file's format and found its data damaged says so, and only that.
+  const std::string damage = damageReason();
+  if (!damage.empty()) {
+    clearUnsupportedReason();
+    return reportDamage(damage.c_str());
+  }
   // When no decoder takes the file either, the user sees what the system's own reader said.
   refuseUnsupported(reason.c_str());
   return result;
@@ -113,7 +109,7 @@ int ImageBuffer::loadWithMessages(const FileSpec& file, const FileSpec* alternat
   std::string tried = file.pathText();
   if (!open.open(file, "rb") && alternateFolder && !alternateFolder->empty()) {
     // A show moved to another machine finds its pictures by their names in the alternate folder.
-    const std::string moved = joinFolder(alternateFolder->pathText(), bareName(file.pathText()));
+    const std::string moved = inFolder(alternateFolder->pathText(), bareFileName(file.pathText()));
     if (moved.size() < sizeof file.path) {
       FileSpec alternate = file;
       alternate.setPath(moved);

@@ -39,13 +39,18 @@ const char* formatName(ImageFormat format);
 int readWithFfmpeg(ImageBuffer& buffer, OpenFile& file, const ImageFormat* recognisedAs);
 
 // What a reader refused as unsupported when the refusal is not about compression ("tiled TIFF
-// images", "32-bit Photoshop images" ...; the message reads "Can't read " and this text). Each reader and loadBySignature clear it on this thread as they start; a
-// reader that refuses a variant it knows sets it and returns kReadUnsupported, saying whether other
-// decoders may try the file (not when they are known to make a wrong picture of it).
+// images", "32-bit Photoshop images" ...; the message reads "Can't read " and this text). It is kept
+// per thread, so pictures load on several threads at once. Each reader and loadBySignature clear it as
+// they start; a reader that refuses a variant it knows sets it and returns kReadUnsupported, saying
+// whether other decoders may try the file (not when they are known to make a wrong picture of it).
 int refuseUnsupported(const char* what, bool decodersMayTry = true);
 void clearUnsupportedReason();
-const std::string& unsupportedReason();
+std::string unsupportedReason();
 bool otherDecodersMayTry();
+// What a decoder found wrong in a file whose format it took ("TIFF data that does not decode: ..."),
+// cleared with the reason above; reportDamage sets it and returns kReadFormatError.
+int reportDamage(const char* what);
+std::string damageReason();
 
 // Whether a header's promise of `promised` bytes of uncompressed pixel data is kept well enough to be
 // read: a file cut short keeps its zero-filled lines, but one holding less than an eighth of its
@@ -53,10 +58,11 @@ bool otherDecodersMayTry();
 bool holdsEnoughPixelData(int64_t present, int64_t promised);
 
 // The text a failed read shows, and whether its code is appended ("  [ code ]"). Code 1 names what was
-// unsupported when the last read on this thread said so (unsupportedReason), else compression.
+// unsupported when the last read on this thread said so (unsupportedReason), else compression; code 3
+// says what a decoder found damaged when the last read on this thread said so (damageReason).
 struct ReaderMessage {
   std::string text;
   long code;  // kNoCode when nothing is appended
 };
 ReaderMessage readerMessage(int result);
-ReaderMessage readerMessage(int result, const std::string& unsupported);
+ReaderMessage readerMessage(int result, const std::string& unsupported, const std::string& damage = "");

@@ -5,8 +5,10 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/error.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/mem.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -14,9 +16,12 @@ extern "C" {
 #include <functional>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
+#include "image/bmp_runs.h"
 #include "image/image_readers.h"
+#include "image/read_number.h"
 
 namespace {
 
@@ -67,34 +72,72 @@ int64_t seekMemory(void* opaque, int64_t offset, int whence) {
   return m->at;
 }
 
-// Feeds packets from next() to the decoder until it gives a picture. 0 when one came out.
+// A decoder's failure on data it took as its format: the file is damaged, and the message says how.
+int decoderFailed(const char* format, const char* what, int error) {
+  std::string text = std::string(format) + " data " + what;
+  if (error < 0) {
+    char detail[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, detail, sizeof detail);
+    text += std::string(": ") + detail;
+  }
+  return reportDamage(text.c_str());
+}
+
+// Picture buffers as the decoder's default gives them, every byte set to the fill value the context's
+// opaque field points at: what a decoder leaves unwritten keeps that value.
+int filledBuffer(AVCodecContext* context, AVFrame* frame, int flags) {
+  const int made = avcodec_default_get_buffer2(context, frame, flags);
+  if (made < 0) return made;
+  const uint8_t fill = *static_cast<const uint8_t*>(context->opaque);
+  for (AVBufferRef* buffer : frame->buf)
+    if (buffer) std::memset(buffer->data, fill, buffer->size);
+  return 0;
+}
+
+// Feeds packets from next() to the decoder until it gives a picture. 0 when one came out, drawn into
+// buffers filled with `fill`. A decoder that rejects data of its format as invalid, or marks its
+// picture corrupt, has found the file damaged.
 int decodeFirst(AVCodecID id, const AVCodecParameters* parameters, const std::function<bool(AVPacket*)>& next,
-                AVFrame* frame) {
+                AVFrame* frame, const char* format, uint8_t fill) {
   const AVCodec* codec = avcodec_find_decoder(id);
   if (!codec) return kReadUnsupported;
+  if (!format) format = codec->name;
   std::unique_ptr<AVCodecContext, CodecFree> context(avcodec_alloc_context3(codec));
   if (!context) return kReadNoMemory;
   if (parameters && avcodec_parameters_to_context(context.get(), parameters) < 0) return kReadFormatError;
-  context->thread_count = 1;  // one picture: threads would only cost their start
+  // One picture: threads would only cost their start (and the filled buffers are made on this one).
+  context->thread_count = 1;
+  context->thread_type = 0;
+  context->opaque = &fill;
+  context->get_buffer2 = filledBuffer;
   if (avcodec_open2(context.get(), codec, nullptr) < 0) return kReadFormatError;
   Packet packet(av_packet_alloc());
   if (!packet) return kReadNoMemory;
+  int refused = 0;  // the first error the decoder gave for a packet
   for (int sent = 0; sent <= kMaxPackets; ++sent) {
     const bool more = sent < kMaxPackets && next(packet.get());
-    if (avcodec_send_packet(context.get(), more ? packet.get() : nullptr) < 0 && more) {
+    const int given = avcodec_send_packet(context.get(), more ? packet.get() : nullptr);
+    if (given < 0 && more) {
+      if (!refused && given == AVERROR_INVALIDDATA) refused = given;
       av_packet_unref(packet.get());
       continue;
     }
     av_packet_unref(packet.get());
     const int got = avcodec_receive_frame(context.get(), frame);
-    if (got == 0) return kReadOk;
-    if (got != AVERROR(EAGAIN) || !more) return kReadFormatError;
+    if (got == 0) {
+      if ((frame->flags & AV_FRAME_FLAG_CORRUPT) || frame->decode_error_flags)
+        return decoderFailed(format, "that decodes to a picture marked corrupt", 0);
+      return kReadOk;
+    }
+    if (got == AVERROR_INVALIDDATA) return decoderFailed(format, "that does not decode", got);
+    if (got != AVERROR(EAGAIN) || !more) break;
   }
-  return kReadFormatError;
+  return refused ? decoderFailed(format, "that does not decode", refused) : kReadFormatError;
 }
 
 // The whole file as the one packet of a picture of a known format.
-int decodeKnown(AVCodecID id, const std::vector<uint8_t>& bytes, int64_t size, AVFrame* frame) {
+int decodeKnown(AVCodecID id, const std::vector<uint8_t>& bytes, int64_t size, AVFrame* frame, const char* format,
+                uint8_t fill) {
   bool given = false;
   return decodeFirst(id, nullptr,
                      [&](AVPacket* packet) {
@@ -103,7 +146,7 @@ int decodeKnown(AVCodecID id, const std::vector<uint8_t>& bytes, int64_t size, A
                        given = true;
                        return true;
                      },
-                     frame);
+                     frame, format, fill);
 }
 
 struct FormatClose {
@@ -117,7 +160,7 @@ struct IoFree {
 };
 
 // A file recognised by FFmpeg's probing from its content alone, decoded from its first video stream.
-int decodeProbed(std::vector<uint8_t>& bytes, int64_t size, AVFrame* frame) {
+int decodeProbed(std::vector<uint8_t>& bytes, int64_t size, AVFrame* frame, uint8_t fill) {
   AVProbeData probe{};
   probe.filename = "";
   probe.buf = bytes.data();
@@ -155,7 +198,7 @@ int decodeProbed(std::vector<uint8_t>& bytes, int64_t size, AVFrame* frame) {
                        }
                        return false;
                      },
-                     frame);
+                     frame, nullptr, fill);
 }
 
 // The decoded picture into the buffer: 32 bits, the top line in the last row.
@@ -191,6 +234,51 @@ AVCodecID decoderFor(ImageFormat format) {
   }
 }
 
+// The runs of a run-length BMP file checked before its decoder draws them.
+int checkBmpRuns(const std::vector<uint8_t>& bytes, int64_t size) {
+  // Only the Windows headers (40 bytes and more) hold the compression where this reads it.
+  if (size < 54 || readNumber(bytes.data() + 14, 4, false) < 40) return kReadOk;
+  const uint32_t compression = readNumber(bytes.data() + 30, 4, false);
+  const int bits = int(readNumber(bytes.data() + 28, 2, false));
+  if (!((compression == 1 && bits == 8) || (compression == 2 && bits == 4))) return kReadOk;
+  const int64_t offset = readNumber(bytes.data() + 10, 4, false);
+  if (offset >= size) return decoderFailed("BMP", "missing", 0);
+  const int64_t width = int32_t(readNumber(bytes.data() + 18, 4, false));
+  const int64_t height = int32_t(readNumber(bytes.data() + 22, 4, false));
+  const char* problem = bmpRunProblem(bytes.data() + offset, size_t(size - offset), width, height < 0 ? -height : height, bits);
+  return problem ? decoderFailed("BMP", (std::string("with ") + problem).c_str(), 0) : kReadOk;
+}
+
+// The file's picture decoded into buffers filled with `fill`.
+int decodePicture(std::vector<uint8_t>& bytes, int64_t size, const ImageFormat* recognisedAs, AVFrame* frame, uint8_t fill) {
+  int result = kReadUnsupported;
+  // Whatever the Targa reader could not take may be a format of its own with a matching content.
+  if (!recognisedAs || *recognisedAs == ImageFormat::targa) result = decodeProbed(bytes, size, frame, fill);
+  if (result != kReadOk && recognisedAs && decoderFor(*recognisedAs) != AV_CODEC_ID_NONE)
+    result = decodeKnown(decoderFor(*recognisedAs), bytes, size, frame, formatName(*recognisedAs), fill);
+  return result;
+}
+
+// Whether two decodes of one picture hold the same pixels. Decoders that stop early (a strip that does
+// not decode, data cut short) hand out the picture anyway; the lines they never wrote keep the fill of
+// their buffers, which differs between the two.
+bool samePixels(const AVFrame* a, const AVFrame* b) {
+  if (a->width != b->width || a->height != b->height || a->format != b->format) return false;
+  const AVPixFmtDescriptor* layout = av_pix_fmt_desc_get(AVPixelFormat(a->format));
+  if (!layout) return false;
+  const int planes = av_pix_fmt_count_planes(AVPixelFormat(a->format));
+  for (int p = 0; p < planes; ++p) {
+    if (p == 1 && (layout->flags & AV_PIX_FMT_FLAG_PAL)) continue;  // the palette, written whole
+    const int bytes = av_image_get_linesize(AVPixelFormat(a->format), a->width, p);
+    const int lines = (p == 1 || p == 2) ? AV_CEIL_RSHIFT(a->height, layout->log2_chroma_h) : a->height;
+    if (bytes < 0) return false;
+    for (int y = 0; y < lines; ++y)
+      if (std::memcmp(a->data[p] + ptrdiff_t(y) * a->linesize[p], b->data[p] + ptrdiff_t(y) * b->linesize[p], size_t(bytes)) != 0)
+        return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int readWithFfmpeg(ImageBuffer& buffer, OpenFile& file, const ImageFormat* recognisedAs) {
@@ -206,13 +294,17 @@ int readWithFfmpeg(ImageBuffer& buffer, OpenFile& file, const ImageFormat* recog
     return kReadNoMemory;
   }
   if (file.read(bytes.data(), size) != size) return kReadFormatError;
+  if (recognisedAs && *recognisedAs == ImageFormat::bmp) {
+    const int runs = checkBmpRuns(bytes, size);
+    if (runs != kReadOk) return runs;
+  }
 
-  Frame frame(av_frame_alloc());
-  if (!frame) return kReadNoMemory;
-  int result = kReadUnsupported;
-  // Whatever the Targa reader could not take may be a format of its own with a matching content.
-  if (!recognisedAs || *recognisedAs == ImageFormat::targa) result = decodeProbed(bytes, size, frame.get());
-  if (result != kReadOk && recognisedAs && decoderFor(*recognisedAs) != AV_CODEC_ID_NONE)
-    result = decodeKnown(decoderFor(*recognisedAs), bytes, size, frame.get());
-  return result == kReadOk ? storePicture(frame.get(), buffer) : result;
+  Frame frame(av_frame_alloc()), again(av_frame_alloc());
+  if (!frame || !again) return kReadNoMemory;
+  const int result = decodePicture(bytes, size, recognisedAs, frame.get(), 0x00);
+  if (result != kReadOk) return result;
+  if (decodePicture(bytes, size, recognisedAs, again.get(), 0xFF) != kReadOk || !samePixels(frame.get(), again.get()))
+    return reportDamage((std::string(recognisedAs ? formatName(*recognisedAs) : "Picture") +
+                         " data that decodes to part of the picture only").c_str());
+  return storePicture(frame.get(), buffer);
 }

@@ -26,8 +26,6 @@ struct JpegDecoder {
   bool ready() const { return init && header && decompress && destroy; }
 };
 
-std::mutex decoderLock;
-
 // The library stays loaded once found, so that a show full of JPEG pictures does not load it again
 // for each one; a changed library name loads the new one.
 JpegDecoder* decoder() {
@@ -67,7 +65,7 @@ class DecompressHandle {
 int readJpeg(ImageBuffer& buffer, OpenFile& file) {
   clearUnsupportedReason();
   if (!buffer.hasHeader()) return kReadNoBuffer;
-  std::lock_guard<std::mutex> guard(decoderLock);
+  const std::lock_guard<std::mutex> guard(jpegLibraryLock());
   JpegDecoder* d = decoder();
   if (!d) return kReadUnsupported;
   DecompressHandle handle(*d);

@@ -4,7 +4,6 @@
 #include <map>
 #include <memory>
 
-#include "platform/platform_state.h"
 #include "platform/resource_store.h"
 #include "platform/screen/dialog_boxes.h"
 #include "platform/screen/icon_file.h"
@@ -39,14 +38,14 @@ namespace {
 std::string limited(const char* text) { return text ? std::string(text, strnlen(text, 79)) : std::string(); }
 }  // namespace
 
-int askValue(char* value, const char* title, const char* prompt, const char* secondPrompt) {
+int askValue(ws::WindowHandle owner, char* value, const char* title, const char* prompt, const char* secondPrompt) {
   ws::ValueRequest r;
   r.title = limited(title);
   r.prompt = limited(prompt);
   r.secondPrompt = limited(secondPrompt);
   r.value = limited(value);
   r.maxLength = 79;
-  ws::valueDialog(platformState().mainWindow, r);
+  ws::valueDialog(owner, r);
   if (value) {
     std::memcpy(value, r.value.data(), r.value.size());
     value[r.value.size()] = 0;

@@ -14,8 +14,8 @@ int showMessageBox(const char* text, long code);
 int askYesNoCancel(const char* text, const char* caption);
 bool askYesNo(const char* text, const char* caption);
 // value: a buffer of at least 80 bytes; the field's text (at most 79 characters) comes back into it
-// whichever button closed the dialog. Returns 1.
-int askValue(char* value, const char* title, const char* prompt, const char* secondPrompt);
+// whichever button closed the dialog. The dialog belongs to `owner` (0: to no window). Returns 1.
+int askValue(ws::WindowHandle owner, char* value, const char* title, const char* prompt, const char* secondPrompt);
 
 // "Description|pattern|..." becomes the NUL-separated list (ending in two NULs) the dialogs take.
 std::string filterList(const char* filter);

@@ -1,6 +1,7 @@
 #include "platform/drawing.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/resource_store.h"
@@ -42,6 +43,15 @@ DrawingScope::~DrawingScope() { current = previous_; }
 
 void setOrigin(int x, int y) {
   if (current) current->setWindowOrg(x, y);
+}
+
+bool drawBitmap(ws::DrawingContext& context, const ws::Rect& dest, const void* header, const void* bits,
+                const ws::Rect& source) {
+  if (!header || !bits) return false;
+  context.setStretchBltMode(ws::COLORONCOLOR);
+  return context.stretchDIBits(dest.left, dest.top, dest.right - dest.left, std::abs(dest.bottom - dest.top), source.left,
+                               source.top, source.right - source.left, std::abs(source.bottom - source.top), bits, header,
+                               ws::DIB_RGB_COLORS, ws::SRCCOPY) != 0;
 }
 
 void frameRect(ws::ColourRef colour, const ws::Rect& r, int penWidth, int penStyle) {

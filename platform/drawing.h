@@ -30,6 +30,12 @@ class DrawingScope {
   ws::DrawingContext* previous_;
 };
 
+// A device-independent bitmap (its information header with the palette behind it, and its rows bottom
+// line first, as ImageBuffer holds them) stretched nearest-neighbour from the source rectangle into the
+// destination rectangle of the context. False when there is no bitmap or nothing was drawn.
+bool drawBitmap(ws::DrawingContext& context, const ws::Rect& dest, const void* header, const void* bits,
+                const ws::Rect& source);
+
 void frameRect(ws::ColourRef colour, const ws::Rect& rect, int penWidth, int penStyle);
 void fillRect(ws::ColourRef colour, const ws::Rect& rect);
 void line(ws::ColourRef colour, const ws::Rect& rect, int penWidth, int penStyle);

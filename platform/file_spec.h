@@ -24,6 +24,20 @@ struct FileSpec {
 #pragma pack(pop)
 static_assert(sizeof(FileSpec) == 262, "FileSpec is stored as 262 bytes");
 
+// The name of a path's file: everything behind its last separator ("/", "\\" or ":", so that shows
+// saved on Windows find their pictures by name); the whole path when it has none.
+inline std::string bareFileName(const std::string& path) {
+  const size_t cut = path.find_last_of("/\\:");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// A file name in a folder. A folder stored with a Windows separator at its end still names a folder.
+inline std::string inFolder(std::string folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '\\') folder.back() = '/';
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder + name;
+}
+
 // The folder part of a path: everything up to and including its last separator ("/", "\\" or ":",
 // so that paths written on Windows read alike); empty when it has none.
 inline std::string folderPart(const std::string& path) {

@@ -14,8 +14,6 @@ struct PlatformState {
   int workRight = 0;
   int workBottom = 0;
   char productName[64] = {};
-  // The editor's main window, owner of the value dialog (0 while there is none).
-  ws::WindowHandle mainWindow = 0;
 };
 
 PlatformState& platformState();

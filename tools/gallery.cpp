@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
     ws::screen().pressKey(ws::VK_ESCAPE);
   });
   char value[80] = "00:00:00:00";
-  askValue(value, "Timecode", "Type Timecode", "A leading + or - moves from the current time");
+  askValue(0, value, "Timecode", "Type Timecode", "A leading + or - moves from the current time");
   ws::screen().whenIdle([&] {
     ok &= save(folder, "file_dialog.png");
     ws::screen().pressKey(ws::VK_ESCAPE);

@@ -12,7 +12,6 @@
 #include "editor/stage/stage_view.h"
 #include "editor/timeline/timeline_view.h"
 #include "platform/dialogs.h"
-#include "platform/platform_state.h"
 #include "platform/settings_file.h"
 #include "show/show_state.h"
 
@@ -21,12 +20,11 @@ namespace {
 const char* onOff(bool on) { return on ? "1" : ""; }
 bool isOn(const FormText& value) { return value[0] == '1'; }
 
-// The window the form is drawn on: the stage's, or while there is none the editor's, or the main
-// window of the window layer.
+// The window the form is drawn on: the stage's, or while there is none the editor's.
 ws::WindowHandle formWindow(const EditorContext& c) {
   if (c.stage && c.stage->handle()) return c.stage->handle();
   if (c.editor && c.editor->handle()) return c.editor->handle();
-  return platformState().mainWindow;
+  return 0;
 }
 
 }  // namespace

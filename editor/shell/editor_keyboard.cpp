@@ -140,5 +140,5 @@ void EditorWindow::fieldPreviewStep() {
   StageView* stage = editorContext().stage;
   if (!stage || !stage->handle()) return;
   DrawingScope scope(stage->handle());
-  if (scope.context()) frame.draw({0, 0, 640, 480}, *scope.context());
+  if (scope.context()) drawBitmap(*scope.context(), {0, 0, 640, 480}, frame.header(), frame.pixels(), {0, 0, frame.width(), frame.height()});
 }

@@ -6,7 +6,6 @@
 #include "editor/shell/file_names.h"
 #include "editor/stage/stage_view.h"
 #include "editor/timeline/timeline_view.h"
-#include "platform/platform_state.h"
 #include "platform/settings_file.h"
 #include "platform/screen/screen.h"
 #include "show/show_state.h"
@@ -37,8 +36,6 @@ EditorWindow::EditorWindow(ws::WindowHandle parentWindow) {
   show(2);
   stage_ = std::make_unique<StageView>(this);
   timeline_ = std::make_unique<TimelineView>(this);
-  // The value dialog and the message boxes belong to the editor while it is open.
-  platformState().mainWindow = handle_;
   editorContext().editor = this;
   editorContext().viewsChanged();
 }
@@ -49,7 +46,6 @@ EditorWindow::~EditorWindow() {
   timeline_.reset();
   if (editorContext().editor == this) editorContext().editor = nullptr;
   editorContext().viewsChanged();
-  if (platformState().mainWindow == handle_) platformState().mainWindow = 0;
   destroy();
 }
 

@@ -1,12 +1,7 @@
 #include "editor/shell/file_names.h"
 
-namespace {
-size_t lastSeparator(const std::string& path) { return path.find_last_of("\\:/"); }
-}  // namespace
-
 std::string bareName(const std::string& path) {
-  const size_t sep = lastSeparator(path);
-  std::string name = sep == std::string::npos ? path : path.substr(sep + 1);
+  std::string name = bareFileName(path);
   const size_t dot = name.find('.');
   if (dot != std::string::npos) name.resize(dot);
   return name;

@@ -198,7 +198,7 @@ void StageView::leftDoubleClick(int x, int y) {
   char text[80] = {};
   const std::string now = timecodeText(show.currentTime, false, show.frameRate);
   std::strncpy(text, now.c_str(), sizeof text - 1);
-  askValue(text, "Timecode", "Type Timecode", nullptr);
+  askValue(owner_ ? owner_->handle() : 0, text, "Timecode", "Type Timecode", nullptr);
   int time = show.currentTime;
   parseTimecode(text, time, show.frameRate);
   show.currentTime = time;

@@ -185,7 +185,8 @@ void StageView::redrawStage(bool withOverlays) {
   DrawingScope scope(handle_);
   setOrigin(hScroll(), vScroll());
   renderShow(show, -1, 0, 1, show.stageImage, editorContext().frameInput, show.backgroundImage, workingStates_);
-  show.stageImage.draw(frameRect, *scope.context());
+  const ImageBuffer& image = show.stageImage;
+  drawBitmap(*scope.context(), frameRect, image.header(), image.pixels(), {0, 0, image.width(), image.height()});
   if (!withOverlays || currentLocked()) return;
 
   const int fw = int(zoom * float(show.stageImage.width())), fh = int(zoom * float(show.stageImage.height()));

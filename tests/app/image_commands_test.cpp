@@ -100,7 +100,8 @@ TEST(ImageConvert, RefusesWhatItCannotReadOrWrite) {
   const fs::path packed = writeBytes(dir / "rle.tga", imagetest::makeTga(rle));
   const RunResult r = runProgram({"image", "convert", packed.string(), (dir / "out.bmp").string()});
   EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.err.find("Can't read compressed images"), std::string::npos) << r.err;
+  // Plain pixels behind a run-length header: the Targa decoder finds them damaged.
+  EXPECT_NE(r.err.find("Can't read image file (Targa data that does not decode"), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(dir / "out.bmp"));
   const RunResult gif = runProgram({"image", "convert", packed.string(), (dir / "out.gif").string()});
   EXPECT_EQ(gif.exitCode, 2);

@@ -1,11 +1,8 @@
 // The filter through its frei0r entry points, loaded with dlopen as hosts load it: what it tells a
-// host, its parameters, frames without a usable show, and instances on several threads.
-#include <unistd.h>
-
+// host, its parameters and frames without a usable show.
 #include <cstring>
 #include <functional>
 #include <limits>
-#include <thread>
 
 #include "tests/frei0r/frei0r_test_support.h"
 
@@ -13,28 +10,6 @@ namespace frei0rtest {
 namespace {
 
 constexpr unsigned kWidth = 320, kHeight = 240;
-
-// Standard error written while `work` runs.
-template <typename Work>
-std::string standardErrorOf(Work work) {
-  const fs::path file = scratchFolder() / "captured-stderr.txt";
-  std::fflush(stderr);
-  const int saved = dup(2);
-  const int into = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  dup2(into, 2);
-  close(into);
-  work();
-  std::fflush(stderr);
-  dup2(saved, 2);
-  close(saved);
-  return readText(file);
-}
-
-size_t countOf(const std::string& text, const std::string& part) {
-  size_t n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
 
 TEST(Frei0rFilter, DescribesItselfAsAnRgbaFilterWithItsFiveParameters) {
   LoadedFilter filter;
@@ -228,38 +203,6 @@ TEST(Frei0rFilter, PicturesThatNoReaderTakesAreNamedWithTheReason) {
   // FFmpeg's decoders, tried last, may log their own lines; the filter says it once.
   EXPECT_EQ(countOf(run.err, "kestrelmove: "), 1u) << run.err;
   EXPECT_TRUE(run.drawn);
-}
-
-// Renders frames 0..count-1 of the show with one instance.
-std::vector<std::vector<uint32_t>> renderFrames(LoadedFilter& filter, const fs::path& show, int count) {
-  std::vector<std::vector<uint32_t>> frames;
-  f0r_instance_t instance = filter.construct(kWidth, kHeight);
-  filter.setText(instance, 0, show.string());
-  filter.setText(instance, 1, "25");
-  for (int f = 0; f < count; ++f) {
-    const std::vector<uint32_t> in = patternFrame(kWidth, kHeight, f);
-    std::vector<uint32_t> out(in.size(), 0);
-    filter.update(instance, f / 25.0, in.data(), out.data());
-    frames.push_back(out);
-  }
-  filter.destruct(instance);
-  return frames;
-}
-
-TEST(Frei0rFilter, FourInstancesOnFourThreadsGiveTheFramesOfOne) {
-  LoadedFilter filter;
-  ASSERT_TRUE(filter.handle);
-  const fs::path show = writeEveryBrushShow(freshFolder("threads"));
-  constexpr int kCount = 12;
-  const auto alone = renderFrames(filter, show, kCount);
-  for (int f = 0; f < kCount; ++f) ASSERT_NE(alone[size_t(f)], patternFrame(kWidth, kHeight, f)) << f;
-
-  std::vector<std::vector<std::vector<uint32_t>>> results(4);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { results[size_t(t)] = renderFrames(filter, show, kCount); });
-  for (std::thread& t : threads) t.join();
-  for (int t = 0; t < 4; ++t)
-    for (int f = 0; f < kCount; ++f) EXPECT_EQ(results[size_t(t)][size_t(f)], alone[size_t(f)]) << "thread " << t << " frame " << f;
 }
 
 TEST(Frei0rFilter, StageFollowsTheAspectParameter) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -71,6 +72,28 @@ inline std::string readText(const fs::path& path) {
 inline void writeSettings(long aspectMode) {
   std::ofstream(scratchFolder() / "Kestrelmove.ini", std::ios::binary)
       << "[Kestrelmove]\r\nAspectMode=" << aspectMode << "\r\n";
+}
+
+// Standard error written while `work` runs.
+template <typename Work>
+inline std::string standardErrorOf(Work work) {
+  const fs::path file = scratchFolder() / "captured-stderr.txt";
+  std::fflush(stderr);
+  const int saved = dup(2);
+  const int into = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  dup2(into, 2);
+  close(into);
+  work();
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  return readText(file);
+}
+
+inline size_t countOf(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
 }
 
 struct RunResult {

@@ -147,7 +147,7 @@ TEST_F(DialogsTest, ValueDialogReturnsTheTypedTextOnEnterAndOnCancel) {
     s().typeText("+15");
     s().pressKey(ws::VK_RETURN);
   });
-  EXPECT_EQ(askValue(value, "Timecode", "Type Timecode", nullptr), 1);
+  EXPECT_EQ(askValue(0, value, "Timecode", "Type Timecode", nullptr), 1);
   EXPECT_EQ(title, "Timecode");
   EXPECT_STREQ(value, "+15");  // the start text was selected, typing replaced it
   s().whenIdle([] {
@@ -155,7 +155,7 @@ TEST_F(DialogsTest, ValueDialogReturnsTheTypedTextOnEnterAndOnCancel) {
     s().typeText("0");
     s().pressKey(ws::VK_ESCAPE);
   });
-  EXPECT_EQ(askValue(value, "Timecode", "Type Timecode", ""), 1);
+  EXPECT_EQ(askValue(0, value, "Timecode", "Type Timecode", ""), 1);
   EXPECT_STREQ(value, "+150");
 }
 
@@ -165,7 +165,7 @@ TEST_F(DialogsTest, ValueDialogKeepsAtMostSeventyNineCharacters) {
     s().typeText(std::string(100, 'x'));
     s().pressKey(ws::VK_RETURN);
   });
-  askValue(value, "Name", "", "");
+  askValue(0, value, "Name", "", "");
   EXPECT_EQ(std::strlen(value), 79u);
 }
 
