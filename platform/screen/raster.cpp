@@ -15,13 +15,19 @@ void Mask::span(int y, int x0, int x1) {
   if (x1 < x0) return;
   uint8_t* row = bits_.data() + size_t(y - clip_.top) * size_t(clip_.width());
   std::fill(row + (x0 - clip_.left), row + (x1 - clip_.left) + 1, uint8_t(1));
+  mark(y, x0, x1);
 }
 
 void Mask::box(int left, int top, int right, int bottom) {
   for (int y = std::max(top, clip_.top); y <= bottom && y < clip_.bottom; ++y) span(y, left, right);
 }
 
-bool Mask::anySet() const { return std::find(bits_.begin(), bits_.end(), 1) != bits_.end(); }
+bool Mask::anySet() const {
+  for (int y = marked_.top; y < marked_.bottom; ++y)
+    for (int x = marked_.left; x < marked_.right; ++x)
+      if (get(x, y)) return true;
+  return false;
+}
 
 uint32_t mixPixel(int rop2, uint32_t pen, uint32_t dst) {
   // R2 codes are 1-based truth tables over pen and destination; the common ones spelt out.
@@ -45,7 +51,7 @@ uint32_t mixPixel(int rop2, uint32_t pen, uint32_t dst) {
 }
 
 void applyMask(Surface& s, const Mask& m, uint32_t colour, int rop2) {
-  const Rect c = m.clip().intersect(s.bounds());
+  const Rect c = m.marked().intersect(s.bounds());
   for (int y = c.top; y < c.bottom; ++y) {
     uint32_t* row = s.row(y);
     for (int x = c.left; x < c.right; ++x)
@@ -157,7 +163,7 @@ void maskRoundRectFrame(Mask& m, int l, int t, int r, int b, int cw, int ch, int
   const double icw = cw > 0 ? std::max(cw - 2.0 * (in + 1), 0.0) : 0, ich = ch > 0 ? std::max(ch - 2.0 * (in + 1), 0.0) : 0;
   maskRoundRectFill(outer, l - out, t - out, r + out, b + out, ocw, och);
   maskRoundRectFill(inner, l + in + 1, t + in + 1, r - in - 1, b - in - 1, icw, ich);
-  const Rect c = m.clip();
+  const Rect c = outer.marked();
   for (int y = c.top; y < c.bottom; ++y)
     for (int x = c.left; x < c.right; ++x)
       if (outer.get(x, y) && !inner.get(x, y)) m.set(x, y);

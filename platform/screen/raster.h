@@ -3,6 +3,7 @@
 // applies its colour once per marked pixel, so that an inverting pen flips each pixel exactly once even
 // where the parts of a shape overlap (joins of a polyline, a thick line's caps); drawing the same
 // inverted shape twice therefore always restores the surface.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -18,7 +19,9 @@ class Mask {
 
   const Rect& clip() const { return clip_; }
   void set(int x, int y) {
-    if (clip_.contains(x, y)) bits_[size_t(y - clip_.top) * size_t(clip_.width()) + size_t(x - clip_.left)] = 1;
+    if (!clip_.contains(x, y)) return;
+    bits_[size_t(y - clip_.top) * size_t(clip_.width()) + size_t(x - clip_.left)] = 1;
+    mark(y, x, x);
   }
   bool get(int x, int y) const {
     return clip_.contains(x, y) && bits_[size_t(y - clip_.top) * size_t(clip_.width()) + size_t(x - clip_.left)];
@@ -29,9 +32,22 @@ class Mask {
     if (clip_.contains(x, y)) bits_[size_t(y - clip_.top) * size_t(clip_.width()) + size_t(x - clip_.left)] = 0;
   }
   bool anySet() const;
+  // Every pixel ever set lies inside this box (clearing does not shrink it): a small shape on a large
+  // surface is applied without walking the whole clip.
+  const Rect& marked() const { return marked_; }
 
  private:
+  void mark(int y, int x0, int x1) {
+    if (marked_.empty()) {
+      marked_ = {x0, y, x1 + 1, y + 1};
+      return;
+    }
+    marked_.left = std::min(marked_.left, x0), marked_.right = std::max(marked_.right, x1 + 1);
+    marked_.top = std::min(marked_.top, y), marked_.bottom = std::max(marked_.bottom, y + 1);
+  }
+
   Rect clip_;
+  Rect marked_;
   std::vector<uint8_t> bits_;
 };
 
