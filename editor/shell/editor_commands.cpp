@@ -198,15 +198,24 @@ void EditorWindow::setAspect(bool wide) {
   show.aspect = wide ? 0.5625f : 0.75f;
   settings().setInteger("AspectMode", wide ? 5625 : 7500);
   show.stageImage.create(wide ? 853 : 640, 480, 32);
-  if (StageView* stage = editorContext().stage) stage->redrawStage(true);
+  // The frame's width follows the aspect: the stage is laid out and painted anew, not only redrawn.
+  if (StageView* stage = editorContext().stage) stage->paint();
 }
 
 void EditorWindow::zoomStep(bool in) {
   StageView* stage = editorContext().stage;
   if (!stage) return;
-  stage->zoom = in ? zoomedIn(stage->zoom) : zoomedOut(stage->zoom);
-  settings().setInteger("Scale", zoomSetting(stage->zoom));
-  stage->redrawStage(true);
+  setZoom(in ? zoomedIn(stage->zoom) : zoomedOut(stage->zoom));
+}
+
+void EditorWindow::setZoom(float zoom) {
+  StageView* stage = editorContext().stage;
+  if (!stage) return;
+  stage->zoom = zoom;
+  settings().setInteger("Scale", zoomSetting(zoom));
+  // The frame's size and place follow the zoom: the whole stage is laid out and painted anew (its
+  // paint draws the strip too, whose zoom marker moves).
+  stage->paint();
 }
 
 void EditorWindow::scaleTimeline(bool enlarge) {
@@ -248,7 +257,10 @@ void EditorWindow::pasteKey(int picture) {
     KeyFrame key;
     show.getKey(k, key, picture);
     // Position, size, rotation and ease come from the clipboard; the key keeps its time and amount.
+    const KeyFrame before = key;
     for (int field = kFieldX; field <= kFieldEaseCode; ++field) key.setWord(field, show.clipboard.word(field));
+    // Pasting changes the key like any other edit: undo gives its earlier values back.
+    show.pushUndo(before, k, picture, k);
     show.putKey(k, key, picture);
   }
   refreshAt(t);

@@ -74,6 +74,8 @@ class EditorWindow : public Window {
 
   // The status strip: read-outs of a picture state, zoom choice, frame rate, picture number, buttons.
   void drawStatus(const KeyFrame& state);
+  // Every way of zooming (menu, keys, the strip's choice) ends here.
+  void setZoom(float zoom);
   void clickDown(int x, int y);
   void clickUp(int x, int y);
 

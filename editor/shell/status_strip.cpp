@@ -165,10 +165,6 @@ void EditorWindow::clickUp(int x, int y) {
     else if (b - 72 < y && y < b - 62) zoom = 1.0f;
     else if (b - 62 < y && y < b - 52) zoom = 0.75f;
     else if (b - 52 < y && y < b - 42) zoom = 0.5f;
-    if (stage) {
-      stage->zoom = zoom;
-      settings().setInteger("Scale", zoomSetting(zoom));
-      stage->paint();
-    }
+    setZoom(zoom);
   }
 }

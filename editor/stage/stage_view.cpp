@@ -287,6 +287,12 @@ void StageView::drawTimecodeAndSlider(int time, int amount) {
     const ws::Rect track{frameRect.left, frameRect.bottom + 8, frameRect.left + 80, frameRect.bottom + 20};
     const int p = std::clamp(show.currentPicture, 0, kSlotCount - 1);
     selectFont(standardFont(10), 0xFFFFFFFF, ws::TRANSPARENT);
+    // The caption is drawn without a background; another picture's caption may stand there, so the
+    // place of the widest one goes back to the surround first.
+    int widest = 0;
+    for (const int code : {kBrushNone, kBrushBlur, kBrushPixelate, kBrushDarken, kBrushLighten})
+      widest = std::max(widest, textWidth(sliderCaption(code)));
+    fillRect(kLightGrey, {frameRect.left + 40 - widest / 2 - 2, track.bottom, frameRect.left + 40 + widest / 2 + 3, track.bottom + 16});
     drawText(kBlack, sliderCaption(show.slots[p].brushCode), frameRect.left + 40, track.bottom,
              ws::TA_CENTER | ws::TA_TOP);
     slider(kLightGrey, kBlack, track, amount, 100, true);
