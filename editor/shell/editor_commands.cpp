@@ -112,6 +112,8 @@ void EditorWindow::command(int id) {
       show->slots[picture].lock = !show->slots[picture].lock;
       show->modified = 1;
       refreshPictureMenu(picture);
+      // The row's label and key icons and the stage's outline and handles all show the lock.
+      repaintViews();
       break;
     case kCmdNormalImage:
     case kCmdBlurBrush:
@@ -188,6 +190,8 @@ void EditorWindow::setBrush(int id, int picture) {
   refreshPictureMenu(picture);
   paint();
   if (stage) stage->redrawStage(true);
+  // The picture's row names its brush.
+  if (TimelineView* timeline = editorContext().timeline) timeline->paint();
 }
 
 void EditorWindow::setAspect(bool wide) {

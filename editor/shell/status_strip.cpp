@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "editor/clipped_drawing.h"
 #include "editor/editor_context.h"
 #include "editor/shell/editor_window.h"
 #include "editor/shell/file_names.h"
@@ -28,6 +29,19 @@ struct ZoomRow {
 constexpr ZoomRow kZoomRows[] = {{"200%", 2.0f}, {"100%", 1.0f}, {"75%", 0.75f}, {"50%", 0.5f}};
 
 void tile(int x, int y) { blitBitmap({x, y, x + kTextureSize, y + kTextureSize}, kTextureId, ws::SRCCOPY); }
+
+// Puts back what paint() leaves under part of the strip (the client's tiles, then the two tiles the
+// strip lays itself), so that text drawn there again does not land on its own earlier drawing: drawn
+// twice, anti-aliased text is darker at its edges than drawn once.
+void restoreBackground(ws::WindowHandle window, const ws::Rect& r, const ws::Rect& timeline, bool withTimeline,
+                       const ws::Rect& client) {
+  ClippedDrawing clip(window, r);
+  if (!clip.active()) return;
+  for (int y = r.top / kTextureSize * kTextureSize; y < r.bottom; y += kTextureSize)
+    for (int x = r.left / kTextureSize * kTextureSize; x < r.right; x += kTextureSize) tile(x, y);
+  if (withTimeline) tile(timeline.left - kTextureSize, timeline.top - 32);
+  tile(client.left, client.bottom - kTextureSize);
+}
 
 const KeyFrame& currentWorkingState(const ShowState& show) {
   return editorContext().views.workingStates()[std::clamp(int(show.currentPicture), 0, kSlotCount - 1)];
@@ -87,11 +101,14 @@ void EditorWindow::drawStatus(const KeyFrame& state) {
   std::string rate(16, '\0');
   rate.resize(size_t(std::snprintf(rate.data(), rate.size(), "%.2f fps", show->frameRate * 0.01)));
   if (!show->soundTrackFile.empty()) rate += " / " + bareName(show->soundTrackFile.pathText());
+  // The rate's text lies beside the strip's tiles; the bottom band it is drawn in holds nothing else.
+  restoreBackground(handle_, {l + kTextureSize, b - 13, c.right, b}, t, timeline != nullptr, c);
   drawText(kBlack, rate.c_str(), c.right / 2, b - 13, ws::TA_CENTER | ws::TA_TOP);
 
   if (timeline) {
     pictureUpButton.place({t.left - 21, b - 75, t.left - 9, b - 63});
     std::snprintf(text, sizeof text, "%d", show->currentPicture + 1);
+    restoreBackground(handle_, {t.left - 35, b - 62, t.left + 5, b - 49}, t, true, c);
     drawText(kPictureNumberGrey, text, t.left - 15, b - 62, ws::TA_CENTER | ws::TA_TOP);
     pictureDownButton.place({t.left - 21, b - 48, t.left - 9, b - 36});
     timelineRowsButton.place({t.left - 20, b - 28, t.left - 8, b - 16});

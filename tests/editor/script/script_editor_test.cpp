@@ -100,7 +100,7 @@ TEST_F(ScriptEditorTest, PaintCheckFindsPixelsNoFullPaintWouldDraw) {
   // A drawing of no state at all, left on the stage's client area.
   {
     DrawingScope scope(editorContext().stage->handle());
-    fillRect(ws::rgb(1, 2, 3), {10, 20, 15, 22});
+    fillRect(ws::rgb(1, 2, 3), {10, 20, 16, 23});  // right and bottom edges left out
   }
   player.reset();
   std::vector<ScriptCommand> commands;
