@@ -27,6 +27,7 @@ std::string restProblem() {
   if (ws::screen().menuOpen()) return "a menu is open";
   if (exists(c.stage) && (c.stage->dragMode != StageView::kDragNone || c.stage->sliderDrag))
     return "a drag on the stage is under way";
+  if (exists(c.stage) && c.stage->fieldPreviewShown) return "a field preview stands on the stage";
   if (exists(c.timeline) && (c.timeline->hitKeyIndex >= 0 || c.timeline->scrubbing))
     return "a drag on the timeline is under way";
   return {};

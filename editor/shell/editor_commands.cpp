@@ -27,7 +27,7 @@ int EditorWindow::handleMessage(uint32_t message, ws::WParam wParam, ws::LParam 
     case ws::WM_CLOSE:
       return closeProtocol() ? 1 : 0;
     case ws::WM_PAINT:
-      paint();
+      paintAsShown();
       break;
     case ws::WM_MOVE:
     case ws::WM_SIZE:

@@ -141,4 +141,5 @@ void EditorWindow::fieldPreviewStep() {
   if (!stage || !stage->handle()) return;
   DrawingScope scope(stage->handle());
   if (scope.context()) frame.draw({0, 0, 640, 480}, *scope.context());
+  stage->fieldPreviewShown = true;
 }

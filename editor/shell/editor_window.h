@@ -67,6 +67,9 @@ class EditorWindow : public Window {
   int handleMessage(uint32_t message, ws::WParam wParam, ws::LParam lParam) override;
   // The textured background and the status strip.
   void paint() override;
+  // What a paint message draws: paint() without bringing the working states up to date from the
+  // keys, so that the window uncovered (a dialog closed over it) keeps an un-keyed nudge on the stage.
+  void paintAsShown();
 
   void setShowTitle(const char* fileName);
   void refreshPictureMenu(int picture);

@@ -49,6 +49,11 @@ const KeyFrame& currentWorkingState(const ShowState& show) {
 }  // namespace
 
 void EditorWindow::paint() {
+  if (ShowState* show = editorContext().show; show && editorContext().stage) show->showAt(show->currentTime, false);
+  paintAsShown();
+}
+
+void EditorWindow::paintAsShown() {
   if (!handle_) return;
   const ws::Rect c = clientRect();
   {
@@ -59,7 +64,6 @@ void EditorWindow::paint() {
   ShowState* show = editorContext().show;
   if (!show) return;
   if (StageView* stage = editorContext().stage) {
-    show->showAt(show->currentTime, false);
     stage->drawTimecodeAndSlider(show->currentTime, int(currentWorkingState(*show).amount));
   }
   drawStatus(currentWorkingState(*show));

@@ -160,6 +160,7 @@ void StageView::redrawStage(bool withOverlays) {
   ShowState& show = theShow();
   DrawingScope scope(handle_);
   setOrigin(hScroll(), vScroll());
+  fieldPreviewShown = false;
   renderShow(show, -1, 0, 1, show.stageImage, editorContext().frameInput, show.backgroundImage, workingStates_);
   show.stageImage.draw(frameRect, *scope.context());
   if (!withOverlays || currentLocked()) return;

@@ -3,51 +3,12 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <sstream>
 
-#include "editor/script/script_player.h"
-#include "editor/shell/editor_window.h"
 #include "editor/stage/stage_view.h"
 #include "platform/drawing.h"
-#include "tests/editor/editor_test_support.h"
+#include "tests/editor/script/script_editor_support.h"
 
-namespace {
-
-class ScriptEditorTest : public EditorTest {
- protected:
-  void SetUp() override {
-    EditorTest::SetUp();
-    editor = std::make_unique<EditorWindow>(0);
-    editor->paint();
-  }
-  void TearDown() override {
-    editor.reset();
-    EditorTest::TearDown();
-  }
-
-  int play(const std::string& text, std::string* printed = nullptr) {
-    std::vector<ScriptCommand> commands;
-    std::string error;
-    EXPECT_TRUE(parseInputScript(text, commands, error)) << error;
-    std::FILE* out = std::tmpfile();
-    player = std::make_unique<ScriptPlayer>(commands, out);
-    // Every script here that comes to rest after a command must show what a full repaint shows.
-    player->checkPaintAfterEachCommand(true);
-    player->install(ws::screen());
-    WindowMessage m;
-    while (getMessage(m)) dispatch(m);
-    std::rewind(out);
-    char buffer[8192];
-    size_t n = std::fread(buffer, 1, sizeof buffer, out);
-    if (printed) printed->assign(buffer, n);
-    std::fclose(out);
-    return int(int64_t(m.wParam));
-  }
-
-  std::unique_ptr<EditorWindow> editor;
-  std::unique_ptr<ScriptPlayer> player;
-};
-
-}  // namespace
 
 TEST_F(ScriptEditorTest, PositionsByWindowAndFrameLandWhereLayoutSays) {
   if (!editorContext().stage || !editorContext().stage->handle()) GTEST_SKIP() << "no stage window in this build";
@@ -102,24 +63,15 @@ TEST_F(ScriptEditorTest, PaintCheckFindsPixelsNoFullPaintWouldDraw) {
     DrawingScope scope(editorContext().stage->handle());
     fillRect(ws::rgb(1, 2, 3), {10, 20, 16, 23});  // right and bottom edges left out
   }
-  player.reset();
-  std::vector<ScriptCommand> commands;
-  std::string error;
-  ASSERT_TRUE(parseInputScript("paint-check\npaint-check\n", commands, error));
-  std::FILE* out = std::tmpfile();
-  ScriptPlayer check(commands, out);
-  check.install(ws::screen());
-  WindowMessage m;
-  while (getMessage(m)) dispatch(m);
-  std::rewind(out);
-  char line[256] = {};
-  ASSERT_TRUE(std::fgets(line, sizeof line, out));
+  play("paint-check\npaint-check\n", &printed);
+  std::istringstream lines(printed);
+  std::string line;
+  ASSERT_TRUE(std::getline(lines, line));
   const auto first = nlohmann::json::parse(line);
   const ws::Point origin = ws::screen().clientToScreen(editorContext().stage->handle(), {0, 0});
   EXPECT_EQ(first["stale"], 10);
   EXPECT_EQ(first["box"], nlohmann::json({{"left", origin.x + 10}, {"top", origin.y + 20}, {"right", origin.x + 15}, {"bottom", origin.y + 22}}));
   // The check painted the windows whole: nothing is stale any more.
-  ASSERT_TRUE(std::fgets(line, sizeof line, out));
+  ASSERT_TRUE(std::getline(lines, line));
   EXPECT_EQ(nlohmann::json::parse(line)["stale"], 0);
-  std::fclose(out);
 }

@@ -10,12 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "editor/script/script_player.h"
-#include "editor/shell/editor_window.h"
 #include "editor/stage/stage_view.h"
 #include "editor/timeline/timeline_view.h"
 #include "show/stored_show.h"
-#include "tests/editor/editor_test_support.h"
+#include "tests/editor/script/script_editor_support.h"
 
 namespace {
 
@@ -23,18 +21,8 @@ constexpr int kPictures = 3;
 // The ring holds 32 entries; a sequence stops adding edits once one more might push the first out.
 constexpr int kRingRoom = 24;
 
-class UndoPropertyTest : public EditorTest {
+class UndoPropertyTest : public ScriptEditorTest {
  protected:
-  void SetUp() override {
-    EditorTest::SetUp();
-    editor = std::make_unique<EditorWindow>(0);
-    editor->paint();
-  }
-  void TearDown() override {
-    editor.reset();
-    EditorTest::TearDown();
-  }
-
   // A show of three pictures, each with a few keys, and an empty history.
   void freshShow(std::mt19937& random) {
     show->newShow();
@@ -74,16 +62,9 @@ class UndoPropertyTest : public EditorTest {
 
   // Plays script lines; false (with the player's error) when a command could not run.
   bool play(const std::string& text, std::string& error) {
-    std::vector<ScriptCommand> commands;
-    if (!parseInputScript(text, commands, error)) return false;
-    std::FILE* out = std::tmpfile();
-    ScriptPlayer player(commands, out);
-    player.install(ws::screen());
-    WindowMessage m;
-    while (getMessage(m)) dispatch(m);
-    std::fclose(out);
-    error = player.error();
-    return !player.failed();
+    ScriptEditorTest::play(text, nullptr, false);
+    error = player->error();
+    return !player->failed();
   }
 
   int timelineX(int frame) const {
@@ -178,8 +159,6 @@ class UndoPropertyTest : public EditorTest {
     }
     return s.str();
   }
-
-  std::unique_ptr<EditorWindow> editor;
 };
 
 }  // namespace
