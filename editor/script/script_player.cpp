@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <thread>
 
@@ -256,6 +257,7 @@ bool ScriptPlayer::takeStreamedLines(bool mayBlock) {
   if (::poll(&p, 1, mayBlock ? 20 : 0) <= 0) return true;
   char buffer[4096];
   const ssize_t n = ::read(stream_, buffer, sizeof buffer);
+  if (n < 0 && errno == EINTR) return true;
   if (n <= 0) {
     ::close(stream_);
     stream_ = -1;
