@@ -91,6 +91,8 @@ class EditorWindow : public Window {
   static constexpr const char* kProductTitle = "Marrowlane Kestrelmove";
 
  private:
+  // The timeline's rectangle when the strip last laid its tiles along it.
+  ws::Rect stripTimelineRect_;
   void buildMenus();
   // Posts the apply code, or refuses (false) when the show cannot be handed back whole.
   bool closeProtocol();

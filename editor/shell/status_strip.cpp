@@ -13,6 +13,7 @@
 #include "editor/stage/stage_view.h"
 #include "editor/timeline/timeline_view.h"
 #include "platform/drawing.h"
+#include "platform/screen/screen.h"
 #include "platform/settings_file.h"
 #include "show/show_state.h"
 
@@ -77,6 +78,12 @@ void EditorWindow::drawStatus(const KeyFrame& state) {
   TimelineView* timeline = editorContext().timeline;
   const ws::Rect t = timeline ? timeline->windowRect() : ws::Rect{};
   StageView* stage = editorContext().stage;
+
+  // The strip lays a tile along the timeline: once the timeline has moved (its rows shown or hidden),
+  // the tile laid at its old place is no background of the window any more, so all of it is painted
+  // again.
+  if (timeline && !stripTimelineRect_.empty() && !(t == stripTimelineRect_)) ws::screen().invalidateRect(handle_, nullptr);
+  stripTimelineRect_ = t;
 
   DrawingScope scope(handle_);
   selectFont(standardFont(10), 0xFFFFFFFFu, ws::TRANSPARENT);
