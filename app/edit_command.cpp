@@ -131,7 +131,8 @@ void runEdit(const EditOptions& o) {
     setenv("KESTRELMOVE_SCREEN_SIZE", o.screen.c_str(), 1);
   }
   if (!o.script.empty()) {
-    if (!fs::is_regular_file(o.script)) leave(kExitBadInput, "cannot read the script '" + o.script + "'");
+    // A named pipe is read as the commands run (scripts/soak-editor chooses each from the read-outs).
+    if (!fs::is_regular_file(o.script) && !fs::is_fifo(o.script)) leave(kExitBadInput, "cannot read the script '" + o.script + "'");
     setenv("KESTRELMOVE_SCRIPT", o.script.c_str(), 1);
   } else {
     unsetenv("KESTRELMOVE_SCRIPT");

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "dialogs/panel_loop.h"
+#include "platform/screen/modal_loops.h"
 #include "platform/screen/screen.h"
 
 namespace {
@@ -102,6 +103,7 @@ void drawPickerBody(uint32_t colour, int cx, int d, int model) {
 }
 
 int pickColour(ws::WindowHandle window, int x, int y, uint32_t& colour, const void* texture, const char* title) {
+  ws::ModalLoopScope modal("picker");
   if (!window || !ws::screen().isWindow(window)) return 0;
   int& model = colourModel();
   if (!texture && model > 0) model = 1;

@@ -12,6 +12,7 @@
 #include "platform/dialogs.h"
 #include "platform/edit_field.h"
 #include "platform/platform_state.h"
+#include "platform/screen/modal_loops.h"
 #include "platform/screen/screen.h"
 
 FileSpec& folderChooserFile() {
@@ -76,6 +77,7 @@ int runForm(ws::WindowHandle window, int x, int y, int n, FormText* labels, Form
   const bool withApply = n < 0;
 
   PanelDrawing drawing(window, 10);
+  ws::ModalLoopScope modal("form");
   const FormLayout l = measureForm(x, y, rows, labels, withApply);
   auto redraw = [&] { drawForm(x, y, rows, labels, values, title, withApply); };
   redraw();

@@ -1,9 +1,12 @@
 #include "host/edit_run.h"
 
+#include <fcntl.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -44,6 +47,17 @@ bool loadHostScript(KmEditScriptStatus& status, std::optional<ScriptPlayer>& pla
   status = KmEditScriptStatus{};
   const char* path = std::getenv("KESTRELMOVE_SCRIPT");
   if (!path || !*path) return true;
+  // A pipe (a program choosing each next command from the read-outs) is read as the commands run.
+  std::error_code ec;
+  if (std::filesystem::is_fifo(path, ec)) {
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      setScriptFailure(status, std::string("cannot read the script '") + path + "'");
+      return false;
+    }
+    player.emplace(ScriptPlayer::Stream{fd});
+    return true;
+  }
   std::vector<ScriptCommand> commands;
   std::string error;
   if (!readInputScript(path, commands, error)) {

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "platform/ui_hooks.h"
 #include "show/interpolation.h"
@@ -80,9 +82,20 @@ int ShowState::setKeyNow() {
   slot.keys[target] = state;
 
   if (adding) undoRecord = state;
-  pushUndo(undoRecord, undoCode, p);
 
   sortKeys(p);
+  // The entry names where the key stands once sorted, so that undo takes out that very key even
+  // where another has the same time.
+  int landed = target;
+  if (adding) {
+    for (int i = count; i >= 0; --i) {
+      if (std::memcmp(&slot.keys[i], &state, sizeof state) == 0) {
+        landed = i;
+        break;
+      }
+    }
+  }
+  pushUndo(undoRecord, undoCode, p, landed);
   showAt(currentTime, true);
   modified = 1;
   return adding ? 1 : 0;
@@ -93,7 +106,7 @@ void ShowState::deleteKey(int keyIndex, int picture) {
   PictureSlot& slot = slots[picture];
   // A key beyond the track is no key: removing it would only shorten the track by its last key.
   if (keyIndex >= slot.keyCount) return;
-  pushUndo(slot.keys[keyIndex], kUndoKeyDeleted, picture);
+  pushUndo(slot.keys[keyIndex], kUndoKeyDeleted, picture, keyIndex);
   slot.keyCount -= 1;
   std::copy(slot.keys + keyIndex + 1, slot.keys + kMaxKeys, slot.keys + keyIndex);
   modified = 1;
@@ -103,14 +116,14 @@ void ShowState::sortKeys(int picture) {
   if (picture < 0 || picture >= kSlotCount) return;
   PictureSlot& slot = slots[picture];
   const int count = std::clamp(slot.keyCount, 0, kMaxKeys);
+  // Keys of equal time keep their order: undo takes keys out and puts them back by place, so a sort
+  // that exchanged equal keys would leave the track other than it was.
   bool changed = false;
-  for (int i = 0; i < count; ++i) {
-    int smallest = i;
-    for (int j = i + 1; j < count; ++j) {
-      if (slot.keys[j].time < slot.keys[smallest].time) smallest = j;
-    }
-    if (smallest != i) {
-      std::swap(slot.keys[i], slot.keys[smallest]);
+  for (int i = 1; i < count; ++i) {
+    int j = i;
+    while (j > 0 && slot.keys[j - 1].time > slot.keys[j].time) {
+      std::swap(slot.keys[j - 1], slot.keys[j]);
+      --j;
       changed = true;
     }
   }
@@ -136,10 +149,63 @@ int ShowState::shiftKeys(int after, int delta) {
   for (int i = 0; i < count; ++i) {
     KeyFrame& key = slot.keys[i];
     if (key.time <= after) continue;
-    pushUndo(key, i, p);
+    pushUndo(key, i, p, i);
     const long long moved = (long long)key.time + delta;
     key.time = int32_t(std::clamp<long long>(moved, 0, std::max(showLength, 0)));
     modified = 1;
   }
   return 1;
+}
+
+int ShowState::moveKey(int keyIndex, int time, int picture) {
+  if (picture < 0 || picture >= kSlotCount) return -1;
+  PictureSlot& slot = slots[picture];
+  const int count = std::clamp(slot.keyCount, 0, kMaxKeys);
+  if (keyIndex < 0 || keyIndex >= count) return -1;
+  const KeyFrame before = slot.keys[keyIndex];
+  if (before.time == time) return keyIndex;
+  KeyFrame moved = before;
+  moved.time = time;
+  moved.flags = 0;
+  int to = keyIndex;
+  if (time > before.time) {
+    while (to + 1 < count && slot.keys[to + 1].time < time) ++to;
+    std::copy(slot.keys + keyIndex + 1, slot.keys + to + 1, slot.keys + keyIndex);
+  } else {
+    while (to > 0 && slot.keys[to - 1].time > time) --to;
+    std::copy_backward(slot.keys + to, slot.keys + keyIndex, slot.keys + keyIndex + 1);
+  }
+  slot.keys[to] = moved;
+  pushUndo(before, to, picture, keyIndex);
+  modified = 1;
+  return to;
+}
+
+void ShowState::moveLaterKeys(int after, int delta, int& followed) {
+  const int p = currentPicture;
+  if (p < 0 || p >= kSlotCount || delta == 0) return;
+  PictureSlot& slot = slots[p];
+  const int count = std::clamp(slot.keyCount, 0, kMaxKeys);
+  // Where each key that stood at i stands now, as the moves before it reorder the track.
+  std::vector<int> at(size_t(count) + 1);
+  for (int i = 0; i < count; ++i) at[size_t(i)] = i;
+  std::vector<int> later;
+  for (int i = 0; i < count; ++i) {
+    if (i != followed && slot.keys[i].time > after) later.push_back(i);
+  }
+  // Each key moves before those that would otherwise pass it, so that the later keys keep their order.
+  if (delta > 0) std::reverse(later.begin(), later.end());
+  at[size_t(count)] = followed;
+  for (const int k : later) {
+    const int from = at[size_t(k)];
+    const long long shifted = (long long)slot.keys[from].time + delta;
+    const int to = moveKey(from, int(std::clamp<long long>(shifted, 0, std::max(showLength, 0))), p);
+    if (to < 0 || to == from) continue;
+    for (int& a : at) {
+      if (a == from) a = to;
+      else if (from < to && a > from && a <= to) --a;
+      else if (to < from && a >= to && a < from) ++a;
+    }
+  }
+  followed = at[size_t(count)];
 }

@@ -77,7 +77,17 @@ class ShowState {
   void sortKeys(int picture);
   int findKeyNear(int time) const;
   int shiftKeys(int after, int delta);
-  void pushUndo(const KeyFrame& record, int code, int picture);
+  // Gives key keyIndex of a picture a new time and moves it to its place in time order (after the
+  // keys of equal time that stood before it, before those that stood after it), recorded so that
+  // undo puts it back where it was. Returns the key's new index, or -1 when there is no such key.
+  int moveKey(int keyIndex, int time, int picture);
+  // shiftKeys for the editor's Shift drags: the track stays in time order and every moved key is
+  // recorded with both of its places. `followed` (a key of the current picture, moved by nobody
+  // here) is updated to where that key stands afterwards.
+  void moveLaterKeys(int after, int delta, int& followed);
+  // place: where the entry's record goes back into the track when applied (the key at `code` is
+  // taken out first), or -1 for the plain exchange.
+  void pushUndo(const KeyFrame& record, int code, int picture, int place = -1);
   void undo();
   void redo();
   int keySnapDistance() const;
@@ -122,6 +132,14 @@ class ShowState {
   FileSpec soundTrackFile;
   FileSpec backgroundFile;
   KeyFrame undoRing[32] = {};
+  // What an entry's bookkeeping half-words displaced: the key's own values there, and where its
+  // record goes back in the track. Undo gives back the keys byte for byte with them.
+  struct UndoPlace {
+    uint16_t keyTag = 0;
+    uint16_t keyFlags = 0;
+    int16_t place = -1;
+  };
+  UndoPlace undoPlaces[32] = {};
   FileSpec showFile;
   uint8_t showPictureErrors = 0;
   int32_t currentPicture = 0;
@@ -143,7 +161,7 @@ class ShowState {
 
  private:
   // Exchanges an undo entry with the show (undo and redo both apply the entry at the position).
-  void applyUndoEntry(KeyFrame& entry);
+  void applyUndoEntry(int position);
 
   SettingsFile& settings_;
   ShowViews* views_ = nullptr;

@@ -195,8 +195,11 @@ bool parseInputScript(const std::string& text, std::vector<ScriptCommand>& comma
       c.verb = ScriptVerb::kScreenshot;
       c.text = trim(withoutComment(after));
       if (c.text.empty()) ok = false, why = "screenshot needs a file name";
-    } else if (verb == "layout" || verb == "state" || verb == "menus") {
-      c.verb = verb == "layout" ? ScriptVerb::kLayout : verb == "state" ? ScriptVerb::kState : ScriptVerb::kMenus;
+    } else if (verb == "layout" || verb == "state" || verb == "menus" || verb == "paint-check") {
+      c.verb = verb == "layout" ? ScriptVerb::kLayout
+               : verb == "state" ? ScriptVerb::kState
+               : verb == "menus" ? ScriptVerb::kMenus
+                                 : ScriptVerb::kPaintCheck;
       if (w.size() != 1) ok = false, why = "unexpected '" + w[1] + "' after " + verb;
     } else {
       ok = false;

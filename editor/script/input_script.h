@@ -30,6 +30,7 @@ enum class ScriptVerb {
   kLayout,
   kState,
   kMenus,
+  kPaintCheck,
 };
 
 struct ScriptCommand {

@@ -1,8 +1,16 @@
 #include "editor/script/script_player.h"
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 #include <thread>
 
+#include <nlohmann/json.hpp>
+
 #include "editor/editor_context.h"
+#include "editor/script/paint_check.h"
 #include "editor/script/script_readouts.h"
 #include "editor/shell/editor_window.h"
 #include "editor/stage/stage_view.h"
@@ -38,7 +46,18 @@ void pressKey(int vk, bool shift, bool ctrl) {
 }  // namespace
 
 ScriptPlayer::ScriptPlayer(std::vector<ScriptCommand> commands, std::FILE* out)
-    : commands_(std::move(commands)), out_(out) {}
+    : commands_(std::move(commands)), out_(out) {
+  const char* check = std::getenv("KESTRELMOVE_PAINT_CHECK");
+  checkEveryCommand_ = check && std::string(check) == "1";
+}
+
+ScriptPlayer::ScriptPlayer(Stream stream, std::FILE* out) : ScriptPlayer(std::vector<ScriptCommand>{}, out) {
+  stream_ = stream.fd;
+}
+
+ScriptPlayer::~ScriptPlayer() {
+  if (stream_ >= 0) ::close(stream_);
+}
 
 void ScriptPlayer::install(ws::Screen& screen) {
   screen.setInputDriver([this](bool mayBlock) { return step(mayBlock); });
@@ -176,6 +195,9 @@ void ScriptPlayer::begin(const ScriptCommand& c) {
           s->mouseMove(p.x, p.y);
           s->mouseButton(0, true, p.x, p.y);
           s->mouseButton(0, false, p.x, p.y);
+          // A grey item takes no click and the menu stays open; the user then leaves it with Escape,
+          // or every later command would go to the open menu.
+          if (drop->items[i].flags & (ws::MF_GRAYED | ws::MF_DISABLED)) pressKey(ws::VK_ESCAPE, false, false);
           return Turn::kDone;
         }
         why = "the menu '" + title + "' has no item '" + item + "'";
@@ -203,6 +225,16 @@ void ScriptPlayer::begin(const ScriptCommand& c) {
       });
       break;
     }
+    case ScriptVerb::kPaintCheck:
+      actions_.push_back([this](std::string&) {
+        const std::string problem = restProblem();
+        const std::string line = problem.empty() ? paintCheckReadout(paintCheck())
+                                                 : nlohmann::json{{"stale", nullptr}, {"box", nullptr}, {"notAtRest", problem}}.dump();
+        std::fprintf(out_, "%s\n", line.c_str());
+        std::fflush(out_);
+        return Turn::kDone;
+      });
+      break;
     case ScriptVerb::kLayout:
     case ScriptVerb::kState:
     case ScriptVerb::kMenus: {
@@ -220,10 +252,53 @@ void ScriptPlayer::begin(const ScriptCommand& c) {
   }
 }
 
+bool ScriptPlayer::takeStreamedLines(bool mayBlock) {
+  pollfd p{stream_, POLLIN, 0};
+  if (::poll(&p, 1, mayBlock ? 20 : 0) <= 0) return true;
+  char buffer[4096];
+  const ssize_t n = ::read(stream_, buffer, sizeof buffer);
+  if (n < 0 && errno == EINTR) return true;
+  if (n <= 0) {
+    ::close(stream_);
+    stream_ = -1;
+    return false;
+  }
+  pending_.append(buffer, size_t(n));
+  for (size_t end; (end = pending_.find('\n')) != std::string::npos;) {
+    const std::string line = pending_.substr(0, end + 1);
+    pending_.erase(0, end + 1);
+    ++streamedLines_;
+    std::vector<ScriptCommand> parsed;
+    std::string error;
+    if (!parseInputScript(line, parsed, error)) {
+      failed_ = true;
+      error_ = "line " + std::to_string(streamedLines_) + error.substr(error.find(':'));
+      return false;
+    }
+    for (ScriptCommand& c : parsed) c.line = streamedLines_, commands_.push_back(c);
+  }
+  return true;
+}
+
+bool ScriptPlayer::checkPaintAtRest() {
+  if (!checkEveryCommand_ || lastLine_ == 0 || checkedLine_ == lastLine_) return true;
+  checkedLine_ = lastLine_;
+  if (!restProblem().empty()) return true;
+  const PaintCheck check = paintCheck();
+  if (check.stale == 0) return true;
+  failed_ = true;
+  error_ = "line " + std::to_string(lastLine_) + ": the screen at rest differs from a full repaint: " + paintCheckReadout(check);
+  return false;
+}
+
 bool ScriptPlayer::step(bool mayBlock) {
   if (failed_) return false;
   if (phase_ >= actions_.size()) {
-    if (next_ >= commands_.size()) return false;
+    // The last command's input has all been taken: the screen is at rest unless a drag or a modal
+    // loop is under way.
+    if (!checkPaintAtRest()) return false;
+    if (next_ >= commands_.size() && stream_ >= 0 && !takeStreamedLines(mayBlock)) return !failed_ && next_ < commands_.size();
+    if (next_ >= commands_.size()) return stream_ >= 0;
     const ScriptCommand& c = commands_[next_++];
     lastLine_ = c.line;
     begin(c);

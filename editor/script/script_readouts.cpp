@@ -1,5 +1,6 @@
 #include "editor/script/script_readouts.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 
@@ -9,6 +10,7 @@
 #include "editor/shell/editor_window.h"
 #include "editor/stage/stage_view.h"
 #include "editor/timeline/timeline_view.h"
+#include "platform/screen/modal_loops.h"
 #include "platform/screen/screen.h"
 #include "show/show_state.h"
 
@@ -49,6 +51,26 @@ bool frameOnScreen(ws::Rect& out) {
   return true;
 }
 
+Json keyTimes(const PictureSlot& p) {
+  Json times = Json::array();
+  for (int k = 0; k < std::clamp(int(p.keyCount), 0, kMaxKeys); ++k) times.push_back(p.keys[k].time);
+  return times;
+}
+
+// Which modal loop holds the input: the innermost dialog or playback, else a menu that is open
+// ("menu File"), else null.
+Json modalJson() {
+  if (const char* kind = ws::innermostModalLoop()) return kind;
+  ws::Screen& s = ws::screen();
+  if (!s.menuOpen()) return nullptr;
+  const ws::Menu* drop = s.openDropDown();
+  const ws::ScreenWindow* w = s.window(s.menuOwner());
+  const ws::Menu* bar = w ? s.menu(w->menu) : nullptr;
+  for (size_t i = 0; bar && drop && i < bar->items.size(); ++i)
+    if (s.menu(bar->items[i].subMenu) == drop) return "menu " + bar->items[i].text.substr(0, bar->items[i].text.find('\t'));
+  return "menu";
+}
+
 }  // namespace
 
 bool stageFrameOrigin(ws::Point& out) {
@@ -87,6 +109,7 @@ std::string stateReadout() {
   j["redoCount"] = show->redoCount;
   j["modified"] = show->modified != 0;
   j["showFile"] = show->showFile.pathText();
+  j["modal"] = modalJson();
   const KeyFrame* working = c.views.workingStates();
   Json pictures = Json::array();
   for (int i = 0; i < show->pictureCount && i < kMaxPictures; ++i) {
@@ -97,6 +120,7 @@ std::string stateReadout() {
                             {"tintColour", p.tintColour},
                             {"locked", p.lock != 0},
                             {"keyCount", p.keyCount},
+                            {"keyTimes", keyTimes(p)},
                             {"image", Json{{"width", p.image.width()}, {"height", p.image.height()}}},
                             {"working", Json{{"x", number(w.x)},
                                              {"y", number(w.y)},

@@ -27,7 +27,7 @@ int EditorWindow::handleMessage(uint32_t message, ws::WParam wParam, ws::LParam 
     case ws::WM_CLOSE:
       return closeProtocol() ? 1 : 0;
     case ws::WM_PAINT:
-      paint();
+      paintAsShown();
       break;
     case ws::WM_MOVE:
     case ws::WM_SIZE:
@@ -112,6 +112,8 @@ void EditorWindow::command(int id) {
       show->slots[picture].lock = !show->slots[picture].lock;
       show->modified = 1;
       refreshPictureMenu(picture);
+      // The row's label and key icons and the stage's outline and handles all show the lock.
+      repaintViews();
       break;
     case kCmdNormalImage:
     case kCmdBlurBrush:
@@ -188,6 +190,8 @@ void EditorWindow::setBrush(int id, int picture) {
   refreshPictureMenu(picture);
   paint();
   if (stage) stage->redrawStage(true);
+  // The picture's row names its brush.
+  if (TimelineView* timeline = editorContext().timeline) timeline->paint();
 }
 
 void EditorWindow::setAspect(bool wide) {
@@ -198,15 +202,24 @@ void EditorWindow::setAspect(bool wide) {
   show.aspect = wide ? 0.5625f : 0.75f;
   settings().setInteger("AspectMode", wide ? 5625 : 7500);
   show.stageImage.create(wide ? 853 : 640, 480, 32);
-  if (StageView* stage = editorContext().stage) stage->redrawStage(true);
+  // The frame's width follows the aspect: the stage is laid out and painted anew, not only redrawn.
+  if (StageView* stage = editorContext().stage) stage->paint();
 }
 
 void EditorWindow::zoomStep(bool in) {
   StageView* stage = editorContext().stage;
   if (!stage) return;
-  stage->zoom = in ? zoomedIn(stage->zoom) : zoomedOut(stage->zoom);
-  settings().setInteger("Scale", zoomSetting(stage->zoom));
-  stage->redrawStage(true);
+  setZoom(in ? zoomedIn(stage->zoom) : zoomedOut(stage->zoom));
+}
+
+void EditorWindow::setZoom(float zoom) {
+  StageView* stage = editorContext().stage;
+  if (!stage) return;
+  stage->zoom = zoom;
+  settings().setInteger("Scale", zoomSetting(zoom));
+  // The frame's size and place follow the zoom: the whole stage is laid out and painted anew (its
+  // paint draws the strip too, whose zoom marker moves).
+  stage->paint();
 }
 
 void EditorWindow::scaleTimeline(bool enlarge) {
@@ -248,7 +261,10 @@ void EditorWindow::pasteKey(int picture) {
     KeyFrame key;
     show.getKey(k, key, picture);
     // Position, size, rotation and ease come from the clipboard; the key keeps its time and amount.
+    const KeyFrame before = key;
     for (int field = kFieldX; field <= kFieldEaseCode; ++field) key.setWord(field, show.clipboard.word(field));
+    // Pasting changes the key like any other edit: undo gives its earlier values back.
+    show.pushUndo(before, k, picture, k);
     show.putKey(k, key, picture);
   }
   refreshAt(t);

@@ -141,4 +141,5 @@ void EditorWindow::fieldPreviewStep() {
   if (!stage || !stage->handle()) return;
   DrawingScope scope(stage->handle());
   if (scope.context()) drawBitmap(*scope.context(), {0, 0, 640, 480}, frame.header(), frame.pixels(), {0, 0, frame.width(), frame.height()});
+  stage->fieldPreviewShown = true;
 }

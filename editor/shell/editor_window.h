@@ -67,6 +67,9 @@ class EditorWindow : public Window {
   int handleMessage(uint32_t message, ws::WParam wParam, ws::LParam lParam) override;
   // The textured background and the status strip.
   void paint() override;
+  // What a paint message draws: paint() without bringing the working states up to date from the
+  // keys, so that the window uncovered (a dialog closed over it) keeps an un-keyed nudge on the stage.
+  void paintAsShown();
 
   void setShowTitle(const char* fileName);
   void refreshPictureMenu(int picture);
@@ -74,6 +77,8 @@ class EditorWindow : public Window {
 
   // The status strip: read-outs of a picture state, zoom choice, frame rate, picture number, buttons.
   void drawStatus(const KeyFrame& state);
+  // Every way of zooming (menu, keys, the strip's choice) ends here.
+  void setZoom(float zoom);
   void clickDown(int x, int y);
   void clickUp(int x, int y);
 
@@ -86,6 +91,8 @@ class EditorWindow : public Window {
   static constexpr const char* kProductTitle = "Marrowlane Kestrelmove";
 
  private:
+  // The timeline's rectangle when the strip last laid its tiles along it.
+  ws::Rect stripTimelineRect_;
   void buildMenus();
   // Posts the apply code, or refuses (false) when the show cannot be handed back whole.
   bool closeProtocol();

@@ -82,13 +82,15 @@ void EditorWindow::loadShowCommand() {
       show.newShow();
       std::error_code ec;
       show.showFolder = std::filesystem::absolute(std::filesystem::path(path), ec).parent_path().string();
-      show.loadShow(bytes.data(), bytes.size(), false);
       show.showFile = chosen;
+      // As a show read from a file: the time goes back to the start and the views follow.
+      show.loadShow(bytes.data(), bytes.size(), true);
       setShowTitle(chosen.path);
     }
     rememberFolder(chosen);
   }
-  refreshPictureMenu(picture);
+  // A loaded show starts at its first picture; the menus tell that picture's options.
+  refreshPictureMenu(show.currentPicture == picture ? picture : show.currentPicture);
   relayoutViews();
   paint();
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "editor/clipped_drawing.h"
 #include "editor/editor_context.h"
 #include "editor/shell/editor_window.h"
 #include "editor/shell/file_names.h"
@@ -12,6 +13,7 @@
 #include "editor/stage/stage_view.h"
 #include "editor/timeline/timeline_view.h"
 #include "platform/drawing.h"
+#include "platform/screen/screen.h"
 #include "platform/settings_file.h"
 #include "show/show_state.h"
 
@@ -29,12 +31,30 @@ constexpr ZoomRow kZoomRows[] = {{"200%", 2.0f}, {"100%", 1.0f}, {"75%", 0.75f},
 
 void tile(int x, int y) { blitBitmap({x, y, x + kTextureSize, y + kTextureSize}, kTextureId, ws::SRCCOPY); }
 
+// Puts back what paint() leaves under part of the strip (the client's tiles, then the two tiles the
+// strip lays itself), so that text drawn there again does not land on its own earlier drawing: drawn
+// twice, anti-aliased text is darker at its edges than drawn once.
+void restoreBackground(ws::WindowHandle window, const ws::Rect& r, const ws::Rect& timeline, bool withTimeline,
+                       const ws::Rect& client) {
+  ClippedDrawing clip(window, r);
+  if (!clip.active()) return;
+  for (int y = r.top / kTextureSize * kTextureSize; y < r.bottom; y += kTextureSize)
+    for (int x = r.left / kTextureSize * kTextureSize; x < r.right; x += kTextureSize) tile(x, y);
+  if (withTimeline) tile(timeline.left - kTextureSize, timeline.top - 32);
+  tile(client.left, client.bottom - kTextureSize);
+}
+
 const KeyFrame& currentWorkingState(const ShowState& show) {
   return editorContext().views.workingStates()[std::clamp(int(show.currentPicture), 0, kSlotCount - 1)];
 }
 }  // namespace
 
 void EditorWindow::paint() {
+  if (ShowState* show = editorContext().show; show && editorContext().stage) show->showAt(show->currentTime, false);
+  paintAsShown();
+}
+
+void EditorWindow::paintAsShown() {
   if (!handle_) return;
   const ws::Rect c = clientRect();
   {
@@ -45,7 +65,6 @@ void EditorWindow::paint() {
   ShowState* show = editorContext().show;
   if (!show) return;
   if (StageView* stage = editorContext().stage) {
-    show->showAt(show->currentTime, false);
     stage->drawTimecodeAndSlider(show->currentTime, int(currentWorkingState(*show).amount));
   }
   drawStatus(currentWorkingState(*show));
@@ -59,6 +78,12 @@ void EditorWindow::drawStatus(const KeyFrame& state) {
   TimelineView* timeline = editorContext().timeline;
   const ws::Rect t = timeline ? timeline->windowRect() : ws::Rect{};
   StageView* stage = editorContext().stage;
+
+  // The strip lays a tile along the timeline: once the timeline has moved (its rows shown or hidden),
+  // the tile laid at its old place is no background of the window any more, so all of it is painted
+  // again.
+  if (timeline && !stripTimelineRect_.empty() && !(t == stripTimelineRect_)) ws::screen().invalidateRect(handle_, nullptr);
+  stripTimelineRect_ = t;
 
   DrawingScope scope(handle_);
   selectFont(standardFont(10), 0xFFFFFFFFu, ws::TRANSPARENT);
@@ -87,11 +112,14 @@ void EditorWindow::drawStatus(const KeyFrame& state) {
   std::string rate(16, '\0');
   rate.resize(size_t(std::snprintf(rate.data(), rate.size(), "%.2f fps", show->frameRate * 0.01)));
   if (!show->soundTrackFile.empty()) rate += " / " + bareName(show->soundTrackFile.pathText());
+  // The rate's text lies beside the strip's tiles; the bottom band it is drawn in holds nothing else.
+  restoreBackground(handle_, {l + kTextureSize, b - 13, c.right, b}, t, timeline != nullptr, c);
   drawText(kBlack, rate.c_str(), c.right / 2, b - 13, ws::TA_CENTER | ws::TA_TOP);
 
   if (timeline) {
     pictureUpButton.place({t.left - 21, b - 75, t.left - 9, b - 63});
     std::snprintf(text, sizeof text, "%d", show->currentPicture + 1);
+    restoreBackground(handle_, {t.left - 35, b - 62, t.left + 5, b - 49}, t, true, c);
     drawText(kPictureNumberGrey, text, t.left - 15, b - 62, ws::TA_CENTER | ws::TA_TOP);
     pictureDownButton.place({t.left - 21, b - 48, t.left - 9, b - 36});
     timelineRowsButton.place({t.left - 20, b - 28, t.left - 8, b - 16});
@@ -165,10 +193,6 @@ void EditorWindow::clickUp(int x, int y) {
     else if (b - 72 < y && y < b - 62) zoom = 1.0f;
     else if (b - 62 < y && y < b - 52) zoom = 0.75f;
     else if (b - 52 < y && y < b - 42) zoom = 0.5f;
-    if (stage) {
-      stage->zoom = zoom;
-      settings().setInteger("Scale", zoomSetting(zoom));
-      stage->paint();
-    }
+    setZoom(zoom);
   }
 }

@@ -242,4 +242,6 @@ void StageView::key(uint32_t message, ws::WParam wParam, ws::LParam lParam) {
     default: return;
   }
   redrawStage(true);
+  // The strip reads out the state the picture now has, as during a drag.
+  if (owner_) owner_->drawStatus(state);
 }

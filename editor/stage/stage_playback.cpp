@@ -6,6 +6,7 @@
 #include "editor/stage/stage_view.h"
 #include "editor/timeline/timeline_view.h"
 #include "platform/drawing.h"
+#include "platform/screen/modal_loops.h"
 #include "show/show_state.h"
 
 namespace {
@@ -83,6 +84,7 @@ void StageView::playbackMessage(const WindowMessage& m) {
 
 void StageView::playbackLoop() {
   ShowState& show = theShow();
+  ws::ModalLoopScope modal("playback");
   if (playDirection == +1) startSoundTrack(show.currentTime);
   while (playDirection != 0) {
     playbackTick();

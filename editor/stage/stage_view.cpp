@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "editor/clipped_drawing.h"
 #include "editor/editor_context.h"
 #include "editor/shell/editor_window.h"
 #include "editor/stage/timecode.h"
@@ -46,31 +47,6 @@ const char* sliderCaption(int brushCode) {
 // and divide every drag by zero, and one beyond 1000 percent overflows the frame's pixel sizes: both
 // are taken as 100.
 float zoomFromScale(long scale) { return scale > 0 && scale <= 1000 ? float(scale) * 0.01f : 1.0f; }
-
-// Makes a drawing context over part of a window's client area the current one for a scope. Each
-// primitive marks its pixels in a coverage mask as large as the context's clip, so a clip around what
-// is drawn keeps the cost of an outline to its own size rather than the window's.
-class ClippedDrawing {
- public:
-  ClippedDrawing(ws::WindowHandle window, const ws::Rect& clip) : previous_(drawingContext()) {
-    ws::ScreenWindow* w = ws::screen().window(window);
-    if (!w || !w->surface) return;
-    const ws::Rect bounds = clip.intersect({0, 0, w->surface->width(), w->surface->height()});
-    if (bounds.empty()) return;
-    dc_.emplace(w->surface, bounds);
-    setDrawingContext(&*dc_);
-  }
-  ~ClippedDrawing() {
-    if (dc_) setDrawingContext(previous_);
-  }
-  ClippedDrawing(const ClippedDrawing&) = delete;
-  ClippedDrawing& operator=(const ClippedDrawing&) = delete;
-  bool active() const { return dc_.has_value(); }
-
- private:
-  std::optional<ws::DrawingContext> dc_;
-  ws::DrawingContext* previous_;
-};
 
 }  // namespace
 
@@ -184,6 +160,7 @@ void StageView::redrawStage(bool withOverlays) {
   ShowState& show = theShow();
   DrawingScope scope(handle_);
   setOrigin(hScroll(), vScroll());
+  fieldPreviewShown = false;
   renderShow(show, -1, 0, 1, show.stageImage, editorContext().frameInput, show.backgroundImage, workingStates_);
   const ImageBuffer& image = show.stageImage;
   drawBitmap(*scope.context(), frameRect, image.header(), image.pixels(), {0, 0, image.width(), image.height()});
@@ -288,6 +265,15 @@ void StageView::drawTimecodeAndSlider(int time, int amount) {
     const ws::Rect track{frameRect.left, frameRect.bottom + 8, frameRect.left + 80, frameRect.bottom + 20};
     const int p = std::clamp(show.currentPicture, 0, kSlotCount - 1);
     selectFont(standardFont(10), 0xFFFFFFFF, ws::TRANSPARENT);
+    // The caption and the slider's value are drawn without a background: what stands there (another
+    // picture's caption, the same text, whose anti-aliased edges darken when drawn twice) goes back
+    // to the surround first, the caption's place as wide as the widest caption.
+    int widest = 0;
+    for (const int code : {kBrushNone, kBrushBlur, kBrushPixelate, kBrushDarken, kBrushLighten})
+      widest = std::max(widest, textWidth(sliderCaption(code)));
+    fillRect(kLightGrey, {frameRect.left + 40 - widest / 2 - 2, track.bottom, frameRect.left + 40 + widest / 2 + 3, track.bottom + 16});
+    const int valueLeft = track.right + textWidth("100") + 6;
+    fillRect(kLightGrey, {valueLeft, track.top - 2, valueLeft + 34, track.top + 14});
     drawText(kBlack, sliderCaption(show.slots[p].brushCode), frameRect.left + 40, track.bottom,
              ws::TA_CENTER | ws::TA_TOP);
     slider(kLightGrey, kBlack, track, amount, 100, true);

@@ -63,6 +63,9 @@ class StageView : public Window {
   int64_t ticksPerFrame = 1;
   int playStartTime = 0;
   int playEndTime = 0;
+  // A field preview (the editor's "d") stands on the stage: a transient drawing of two rendered
+  // fields, which the next paint or redraw of the stage replaces.
+  bool fieldPreviewShown = false;
 
  private:
   // Mouse and keys (stage_mouse.cpp).

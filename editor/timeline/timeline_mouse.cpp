@@ -88,7 +88,7 @@ void TimelineView::setCursorFor(int clientX, int clientY) {
 void TimelineView::leftUp(int clientX, int clientY, bool shift) {
   ShowState* s = showState();
   scrubbing = 0;
-  const int held = hitKeyIndex;
+  const int heldKey = hitKeyIndex;
   const bool rowDrag = rowDrag_;
   hitKeyIndex = -1;
   rowDrag_ = false;
@@ -98,9 +98,12 @@ void TimelineView::leftUp(int clientX, int clientY, bool shift) {
   // is released over.
   const int picture = s->currentPicture;
 
+  int held = heldKey;
   if (held >= 1) {
     const int pressFrame = timelineFrameAt(pressPosition, timeScale);
-    if (shift && dropFrame != pressFrame) s->shiftKeys(pressFrame, dropFrame - pressFrame);
+    // The later keys move in time order, each recorded with both of its places, and the held key is
+    // followed to where it stands then: undo puts every key back where it was.
+    if (shift && dropFrame != pressFrame) s->moveLaterKeys(pressFrame, dropFrame - pressFrame, held);
   }
   if (displayMode > kCollapsed) {
     const int row = timelineRowAt(contentY(clientY));
@@ -133,24 +136,11 @@ void TimelineView::dropKey(int key, int picture, int frame) {
     // Deleted where it stood: undoing the deletion puts the key back at its old time in one step.
     s->deleteKey(key, picture);
   } else if (frame != original.time) {
-    KeyFrame moved = original;
-    moved.time = frame;
-    moved.flags = 0;
-    s->putKey(key, moved, picture);
-    s->sortKeys(picture);
-    // The undo entry names the place the key has after sorting: undoing it there (the ring re-sorts
-    // and follows the key) neither overwrites a key the drag passed nor leaves the track out of order.
-    const PictureSlot& slot = s->slots[picture];
-    int landed = key;
-    for (int j = 0; j < std::clamp(slot.keyCount, 0, kMaxKeys); ++j) {
-      if (std::memcmp(&slot.keys[j], &moved, sizeof moved) == 0) {
-        landed = j;
-        break;
-      }
-    }
-    s->pushUndo(original, landed, picture);
+    // Moved to its place in time order and recorded with both places, so that undo neither
+    // overwrites a key the drag passed nor leaves the track out of order.
+    s->moveKey(key, frame, picture);
   }
-  // A Shift drag may have moved later keys past earlier ones.
+  // A track read out of order from a file is put in order as before.
   s->sortKeys(picture);
 }
 
@@ -168,7 +158,7 @@ void TimelineView::rightUp(int clientX, int clientY) {
     const ws::Point origin = formWindow ? ws::screen().clientToScreen(formWindow, {0, 0}) : ws::Point{};
     // Only a confirmed change is recorded: a cancelled dialog leaves nothing to undo.
     if (keyframeOptions(pointer.x - origin.x, formClient.height() - 340, copy, false)) {
-      s->pushUndo(before, key, picture);
+      s->pushUndo(before, key, picture, key);
       s->putKey(key, copy, picture);
     }
   }

@@ -7,6 +7,7 @@
 
 #include "platform/screen/dialog_boxes.h"
 #include "platform/screen/dialog_window.h"
+#include "platform/screen/modal_loops.h"
 #include "platform/screen/screen.h"
 #include "platform/screen/ui_style.h"
 
@@ -327,6 +328,7 @@ class FileDialogWindow : public DialogWindow {
 
 bool fileDialog(WindowHandle owner, FileRequest& request) {
   FileDialogWindow dialog(request);
+  ModalLoopScope modal("file");
   const std::string title = request.title.empty() ? (request.save ? "Save As" : "Open") : request.title;
   return dialog.run(owner, title, 510, 326, false) == IDOK;
 }

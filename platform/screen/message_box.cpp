@@ -2,6 +2,7 @@
 
 #include "platform/screen/dialog_boxes.h"
 #include "platform/screen/dialog_window.h"
+#include "platform/screen/modal_loops.h"
 #include "platform/screen/screen.h"
 #include "platform/screen/ui_style.h"
 
@@ -129,6 +130,7 @@ class ValueDialogWindow : public DialogWindow {
 
 int messageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t type, bool* unanswered) {
   MessageBoxWindow box(text, type);
+  ModalLoopScope modal("message");
   const int result = box.run(owner, caption, box.width(), box.height(), (type & MB_TOPMOST) != 0);
   if (unanswered) *unanswered = box.unanswered();
   return result;
@@ -141,6 +143,7 @@ std::string dialogText(WindowHandle box) {
 
 int valueDialog(WindowHandle owner, ValueRequest& request) {
   ValueDialogWindow dialog(request);
+  ModalLoopScope modal("value");
   return dialog.run(owner, request.title, 320, 135, false);
 }
 

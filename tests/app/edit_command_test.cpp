@@ -28,6 +28,8 @@ std::vector<uint8_t> fileBytes(const fs::path& path) {
 
 RunResult edit(const fs::path& show, const std::string& script, std::vector<std::string> more = {}) {
   setenv("KESTRELMOVE_VIDEO", "headless", 1);
+  // After every command that leaves the editor at rest the screen must be what a full repaint draws.
+  setenv("KESTRELMOVE_PAINT_CHECK", "1", 1);
   std::vector<std::string> args{"edit", show.string(), "--script", writeScript("edit.txt", script).string(), "--screen", "1024x768"};
   args.insert(args.end(), more.begin(), more.end());
   return runProgram(args);

@@ -3,48 +3,12 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <sstream>
 
-#include "editor/script/script_player.h"
-#include "editor/shell/editor_window.h"
 #include "editor/stage/stage_view.h"
-#include "tests/editor/editor_test_support.h"
+#include "platform/drawing.h"
+#include "tests/editor/script/script_editor_support.h"
 
-namespace {
-
-class ScriptEditorTest : public EditorTest {
- protected:
-  void SetUp() override {
-    EditorTest::SetUp();
-    editor = std::make_unique<EditorWindow>(0);
-    editor->paint();
-  }
-  void TearDown() override {
-    editor.reset();
-    EditorTest::TearDown();
-  }
-
-  int play(const std::string& text, std::string* printed = nullptr) {
-    std::vector<ScriptCommand> commands;
-    std::string error;
-    EXPECT_TRUE(parseInputScript(text, commands, error)) << error;
-    std::FILE* out = std::tmpfile();
-    player = std::make_unique<ScriptPlayer>(commands, out);
-    player->install(ws::screen());
-    WindowMessage m;
-    while (getMessage(m)) dispatch(m);
-    std::rewind(out);
-    char buffer[8192];
-    size_t n = std::fread(buffer, 1, sizeof buffer, out);
-    if (printed) printed->assign(buffer, n);
-    std::fclose(out);
-    return int(int64_t(m.wParam));
-  }
-
-  std::unique_ptr<EditorWindow> editor;
-  std::unique_ptr<ScriptPlayer> player;
-};
-
-}  // namespace
 
 TEST_F(ScriptEditorTest, PositionsByWindowAndFrameLandWhereLayoutSays) {
   if (!editorContext().stage || !editorContext().stage->handle()) GTEST_SKIP() << "no stage window in this build";
@@ -72,4 +36,42 @@ TEST_F(ScriptEditorTest, TheEditorsCloseCommandsEndTheLoopWithTheirCodes) {
   EXPECT_EQ(player->remaining(), 1u) << "the state after the editor closed never ran";
   EXPECT_EQ(play("key ctrl+Q\n"), 0);
   EXPECT_TRUE(player->finished());
+}
+
+TEST_F(ScriptEditorTest, AGreyItemLeavesNoMenuOpenAndStateTellsWhichLoopHoldsTheInput) {
+  std::string printed;
+  // Undo is grey in a fresh show; About opens a message box.
+  EXPECT_EQ(play("menu Edit/Undo\nstate\nmenu Help/About\nstate\nkey Enter\nstate\n", &printed), ws::Screen::kNoMoreInput);
+  EXPECT_TRUE(player->finished()) << player->error();
+  std::vector<nlohmann::json> states;
+  for (size_t at = 0, end; (end = printed.find('\n', at)) != std::string::npos; at = end + 1)
+    states.push_back(nlohmann::json::parse(printed.substr(at, end - at)));
+  ASSERT_EQ(states.size(), 3u);
+  EXPECT_TRUE(states[0]["modal"].is_null());
+  EXPECT_EQ(states[1]["modal"], "message");
+  EXPECT_TRUE(states[2]["modal"].is_null());
+  EXPECT_FALSE(ws::screen().menuOpen());
+}
+
+TEST_F(ScriptEditorTest, PaintCheckFindsPixelsNoFullPaintWouldDraw) {
+  if (!editorContext().stage || !editorContext().stage->handle()) GTEST_SKIP() << "no stage window in this build";
+  std::string printed;
+  play("paint-check\n", &printed);
+  EXPECT_EQ(nlohmann::json::parse(printed), nlohmann::json::parse(R"({"stale": 0, "box": null})"));
+  // A drawing of no state at all, left on the stage's client area.
+  {
+    DrawingScope scope(editorContext().stage->handle());
+    fillRect(ws::rgb(1, 2, 3), {10, 20, 16, 23});  // right and bottom edges left out
+  }
+  play("paint-check\npaint-check\n", &printed);
+  std::istringstream lines(printed);
+  std::string line;
+  ASSERT_TRUE(std::getline(lines, line));
+  const auto first = nlohmann::json::parse(line);
+  const ws::Point origin = ws::screen().clientToScreen(editorContext().stage->handle(), {0, 0});
+  EXPECT_EQ(first["stale"], 10);
+  EXPECT_EQ(first["box"], nlohmann::json({{"left", origin.x + 10}, {"top", origin.y + 20}, {"right", origin.x + 15}, {"bottom", origin.y + 22}}));
+  // The check painted the windows whole: nothing is stale any more.
+  ASSERT_TRUE(std::getline(lines, line));
+  EXPECT_EQ(nlohmann::json::parse(line)["stale"], 0);
 }

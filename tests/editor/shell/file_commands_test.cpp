@@ -172,6 +172,27 @@ TEST_F(FileCommandsTest, ALargeShowFileLoadsWhole) {
   EXPECT_EQ(show->slots[29].keyCount, kMaxKeys);
 }
 
+TEST_F(FileCommandsTest, ALoadedShowStartsAtTimeZeroWithItsFirstPicturesMenus) {
+  // A show whose first picture has the blur brush.
+  show->pictureCount = 2;
+  show->slots[0].brushCode = kBrushBlur;
+  std::vector<uint8_t> bytes(kMaxStoredShowSize);
+  const long n = show->storeShow(bytes.data(), bytes.size());
+  const std::string path = (folder / "blurred.kmv").string();
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), n);
+  // The show being left has its third picture current, at a later time.
+  show->newShow();
+  show->pictureCount = 3;
+  show->setCurrentPicture(2);
+  show->currentTime = 150;
+  loadShowThroughTheDialog(path);
+  ASSERT_EQ(show->pictureCount, 2);
+  EXPECT_EQ(show->currentTime, 0);
+  EXPECT_EQ(show->currentPicture, 0);
+  EXPECT_TRUE(checked(kCmdBlurBrush));
+  EXPECT_FALSE(checked(kCmdNormalImage));
+}
+
 TEST_F(FileCommandsTest, AFailedQuickSaveSaysWhyAndKeepsTheWorkUnsaved) {
   const fs::path sub = folder / "gone";
   fs::create_directories(sub);

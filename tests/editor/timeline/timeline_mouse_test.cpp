@@ -147,6 +147,29 @@ TEST_F(TimelineMouseTest, AShiftDragToTheLeftKeepsTheTrackInTimeOrder) {
   EXPECT_EQ(keyTime(0, 3), 50);
 }
 
+TEST_F(TimelineMouseTest, UndoingAShiftDragEitherWayGivesEveryKeyBackToTheByte) {
+  // Right: 60 to 120 sends 90 and 120 to 150 and 180. Left: 90 to 20 sends 120 to 50, past 60 and
+  // past the held key itself.
+  const struct { int from, to, entries; } drags[] = {{60, 120, 3}, {90, 20, 2}};
+  for (const auto& d : drags) {
+    setKeys(0, {0, 30, 60, 90, 120});
+    show->undoCount = show->redoCount = 0;
+    const PictureSlot before = show->slots[0];
+    ws::screen().keyDown(ws::VK_SHIFT);
+    drag(x(d.from), kRowY, x(d.to), kRowY);
+    ws::screen().keyUp(ws::VK_SHIFT);
+    pump();
+    const PictureSlot after = show->slots[0];
+    ASSERT_EQ(show->undoCount, d.entries) << d.from;
+    for (int i = 0; i < d.entries; ++i) show->undo();
+    ASSERT_EQ(show->slots[0].keyCount, 5) << d.from;
+    EXPECT_EQ(std::memcmp(show->slots[0].keys, before.keys, sizeof before.keys), 0) << d.from;
+    for (int i = 0; i < d.entries; ++i) show->redo();
+    ASSERT_EQ(show->slots[0].keyCount, 5) << d.from;
+    EXPECT_EQ(std::memcmp(show->slots[0].keys, after.keys, sizeof after.keys), 0) << d.from;
+  }
+}
+
 TEST_F(TimelineMouseTest, KeyZeroDoesNotMoveInTheCollapsedView) {
   addPictures(2);
   setKeys(0, {0, 30});
