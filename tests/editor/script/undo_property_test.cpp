@@ -2,7 +2,8 @@
 // script player (stage drags and nudges, the slider, timeline drags with and without Shift, drags to
 // the start, deletes, cut and paste, the keyframe options form); undoing all of them must give back
 // the stored show byte for byte (but for its change stamp) and redoing all of them the edited one.
-// KM_UNDO_SEQUENCES sets how many sequences run (100 by default).
+// KM_UNDO_SEQUENCES sets how many sequences run (100 by default; fewer in the sanitizer build, where
+// each takes several times as long).
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -14,6 +15,10 @@
 #include "editor/timeline/timeline_view.h"
 #include "show/stored_show.h"
 #include "tests/editor/script/script_editor_support.h"
+
+#ifndef KM_UNDO_DEFAULT_SEQUENCES
+#define KM_UNDO_DEFAULT_SEQUENCES 100
+#endif
 
 namespace {
 
@@ -166,7 +171,7 @@ class UndoPropertyTest : public ScriptEditorTest {
 TEST_F(UndoPropertyTest, UndoingEveryEditGivesTheShowBackByteForByteAndRedoingGivesTheEditsBack) {
   if (!editorContext().stage || !editorContext().timeline) GTEST_SKIP() << "no stage or timeline in this build";
   const char* wanted = std::getenv("KM_UNDO_SEQUENCES");
-  const int sequences = wanted ? std::max(std::atoi(wanted), 1) : 100;
+  const int sequences = wanted ? std::max(std::atoi(wanted), 1) : KM_UNDO_DEFAULT_SEQUENCES;
   const unsigned firstSeed = wanted && std::getenv("KM_UNDO_FIRST_SEED") ? unsigned(std::atoi(std::getenv("KM_UNDO_FIRST_SEED"))) : 1;
   int edits = 0;
   for (int n = 0; n < sequences; ++n) {
