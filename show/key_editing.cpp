@@ -8,7 +8,8 @@
 
 #include "platform/ui_hooks.h"
 #include "show/interpolation.h"
-#include "show/show_state.h"
+#include "show/edit_session.h"
+#include "show/show.h"
 #include "show/show_views.h"
 
 namespace {
@@ -16,7 +17,7 @@ constexpr int kUndoKeyAdded = 160;
 constexpr int kUndoKeyDeleted = 161;
 }  // namespace
 
-int ShowState::keySnapDistance() const {
+int EditSession::keySnapDistance() const {
   const int scale = views_ ? views_->timelineScale() : 0;
   if (scale <= 0) return 4;
   // The time scale counts frames per 60 pixels; a key snaps within 4 frames at 30 frames per 60.
@@ -24,13 +25,13 @@ int ShowState::keySnapDistance() const {
   return std::max(d, 2);
 }
 
-int ShowState::setKeyNow() {
+int EditSession::setKeyNow(Show& show, bool autoAddKeys) {
   const int p = currentPicture;
   if (p < 0 || p >= kSlotCount) return 0;
-  PictureSlot& slot = slots[p];
+  PictureSlot& slot = show.slots[p];
   if (slot.lock) return 0;
 
-  currentTime = int32_t(std::min<int64_t>(currentTime, int64_t(showLength) - 1));
+  currentTime = int32_t(std::min<int64_t>(currentTime, int64_t(show.showLength) - 1));
   const KeyFrame first = slot.keys[0];
   const int d = keySnapDistance();
   const int count = std::clamp(slot.keyCount, 0, kMaxKeys);
@@ -73,7 +74,7 @@ int ShowState::setKeyNow() {
   if (views_) {
     state = views_->workingStates()[p];
   } else {
-    stateAt(state, p, keyTime, false);
+    show.stateAt(state, p, keyTime, false);
   }
   state.time = keyTime;
   state.flags = 0;
@@ -83,7 +84,7 @@ int ShowState::setKeyNow() {
 
   if (adding) undoRecord = state;
 
-  sortKeys(p);
+  sortKeys(show, p);
   // The entry names where the key stands once sorted, so that undo takes out that very key even
   // where another has the same time.
   int landed = target;
@@ -96,14 +97,14 @@ int ShowState::setKeyNow() {
     }
   }
   pushUndo(undoRecord, undoCode, p, landed);
-  showAt(currentTime, true);
+  showAt(show, currentTime, true);
   modified = 1;
   return adding ? 1 : 0;
 }
 
-void ShowState::deleteKey(int keyIndex, int picture) {
+void EditSession::deleteKey(Show& show, int keyIndex, int picture) {
   if (keyIndex < 0 || keyIndex >= kMaxKeys || picture < 0 || picture >= kSlotCount) return;
-  PictureSlot& slot = slots[picture];
+  PictureSlot& slot = show.slots[picture];
   // A key beyond the track is no key: removing it would only shorten the track by its last key.
   if (keyIndex >= slot.keyCount) return;
   pushUndo(slot.keys[keyIndex], kUndoKeyDeleted, picture, keyIndex);
@@ -112,9 +113,9 @@ void ShowState::deleteKey(int keyIndex, int picture) {
   modified = 1;
 }
 
-void ShowState::sortKeys(int picture) {
+void EditSession::sortKeys(Show& show, int picture) {
   if (picture < 0 || picture >= kSlotCount) return;
-  PictureSlot& slot = slots[picture];
+  PictureSlot& slot = show.slots[picture];
   const int count = std::clamp(slot.keyCount, 0, kMaxKeys);
   // Keys of equal time keep their order: undo takes keys out and puts them back by place, so a sort
   // that exchanged equal keys would leave the track other than it was.
@@ -130,10 +131,10 @@ void ShowState::sortKeys(int picture) {
   if (changed) modified = 1;
 }
 
-int ShowState::findKeyNear(int time) const {
+int EditSession::findKeyNear(const Show& show, int time) const {
   const int p = currentPicture;
   if (p < 0 || p >= kSlotCount) return -1;
-  const PictureSlot& slot = slots[p];
+  const PictureSlot& slot = show.slots[p];
   const int count = std::clamp(slot.keyCount, 0, kMaxKeys);
   for (int i = 0; i < count; ++i) {
     if (std::abs((long long)slot.keys[i].time - time) < 4) return i;
@@ -141,25 +142,25 @@ int ShowState::findKeyNear(int time) const {
   return -1;
 }
 
-int ShowState::shiftKeys(int after, int delta) {
+int EditSession::shiftKeys(Show& show, int after, int delta) {
   const int p = currentPicture;
   if (p < 0 || p >= kSlotCount) return 1;
-  PictureSlot& slot = slots[p];
+  PictureSlot& slot = show.slots[p];
   const int count = std::clamp(slot.keyCount, 0, kMaxKeys);
   for (int i = 0; i < count; ++i) {
     KeyFrame& key = slot.keys[i];
     if (key.time <= after) continue;
     pushUndo(key, i, p, i);
     const long long moved = (long long)key.time + delta;
-    key.time = int32_t(std::clamp<long long>(moved, 0, std::max(showLength, 0)));
+    key.time = int32_t(std::clamp<long long>(moved, 0, std::max(show.showLength, 0)));
     modified = 1;
   }
   return 1;
 }
 
-int ShowState::moveKey(int keyIndex, int time, int picture) {
+int EditSession::moveKey(Show& show, int keyIndex, int time, int picture) {
   if (picture < 0 || picture >= kSlotCount) return -1;
-  PictureSlot& slot = slots[picture];
+  PictureSlot& slot = show.slots[picture];
   const int count = std::clamp(slot.keyCount, 0, kMaxKeys);
   if (keyIndex < 0 || keyIndex >= count) return -1;
   const KeyFrame before = slot.keys[keyIndex];
@@ -181,10 +182,10 @@ int ShowState::moveKey(int keyIndex, int time, int picture) {
   return to;
 }
 
-void ShowState::moveLaterKeys(int after, int delta, int& followed) {
+void EditSession::moveLaterKeys(Show& show, int after, int delta, int& followed) {
   const int p = currentPicture;
   if (p < 0 || p >= kSlotCount || delta == 0) return;
-  PictureSlot& slot = slots[p];
+  PictureSlot& slot = show.slots[p];
   const int count = std::clamp(slot.keyCount, 0, kMaxKeys);
   // Where each key that stood at i stands now, as the moves before it reorder the track.
   std::vector<int> at(size_t(count) + 1);
@@ -199,7 +200,7 @@ void ShowState::moveLaterKeys(int after, int delta, int& followed) {
   for (const int k : later) {
     const int from = at[size_t(k)];
     const long long shifted = (long long)slot.keys[from].time + delta;
-    const int to = moveKey(from, int(std::clamp<long long>(shifted, 0, std::max(showLength, 0))), p);
+    const int to = moveKey(show, from, int(std::clamp<long long>(shifted, 0, std::max(show.showLength, 0))), p);
     if (to < 0 || to == from) continue;
     for (int& a : at) {
       if (a == from) a = to;

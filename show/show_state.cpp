@@ -7,7 +7,6 @@
 #include "show/show_views.h"
 
 ShowState::ShowState(SettingsFile& settings) : settings_(settings) {
-  clipboard.time = kClipboardEmpty;
   newShow();
   jpegAvailable = jpegLibraryAvailable() ? 1 : 0;
 
@@ -36,47 +35,12 @@ ShowState::ShowState(SettingsFile& settings) : settings_(settings) {
 }
 
 void ShowState::newShow() {
-  for (int i = 0; i < kSlotCount; ++i) {
-    PictureSlot& s = slots[i];
-    s.image.create(8, 8, 32);
-    s.keyCount = 1;
-    for (KeyFrame& k : s.keys) k = KeyFrame{};
-    s.keys[0].x = 200;
-    s.keys[0].y = 200;
-    s.keys[0].width = 100;
-    s.keys[0].height = 100;
-    s.keys[0].time = 0;
-    s.file.clear();
-    s.tintColour = 255;
-    s.brushCode = 0;
-    s.reserved[0] = s.reserved[1] = 0;
-    s.lock = 0;
-    if (views_) views_->workingStates()[i] = s.keys[0];
-  }
-  undoPosition = -1;
-  undoCount = 0;
-  redoCount = 0;
-  modified = 0;
-  changeStamp = 0;
-  loadedFromBlock = false;
-  pictureCount = 0;
+  clearDocument();
+  if (ShowViews* open = views())
+    for (int i = 0; i < kSlotCount; ++i) open->workingStates()[i] = slots[i].keys[0];
+  clearHistory();
   currentPicture = 0;
-  soundTrackFile.path[0] = 0;
-  backgroundFile.path[0] = 0;
-  showFile.path[0] = 0;
   backgroundImage.create(8, 8, 32);
-}
-
-void ShowState::setCurrentPicture(int index) {
-  if (index > pictureCount - 1) index = pictureCount - 1;
-  if (index < 0) index = 0;
-  currentPicture = index;
-  if (views_) views_->refreshPictureMenu(index);
-}
-
-void ShowState::getKey(int keyIndex, KeyFrame& out, int picture) const {
-  if (keyIndex < 0 || keyIndex >= kMaxKeys || picture < 0 || picture >= kSlotCount) return;
-  out = slots[picture].keys[keyIndex];
 }
 
 void ShowState::putKey(int keyIndex, const KeyFrame& record, int picture) {

@@ -26,7 +26,7 @@ uint16_t freshStamp(uint16_t previous) {
 
 }  // namespace
 
-StoredShow ShowState::toStored() const {
+StoredShow Show::toStored() const {
   StoredShow stored;
   stored.changeStamp = changeStamp;
   stored.background = backgroundFile;
@@ -55,7 +55,7 @@ StoredShow ShowState::toStored() const {
   return stored;
 }
 
-size_t ShowState::storedSize() const { return toStored().encodedSize(); }
+size_t Show::storedSize() const { return toStored().encodedSize(); }
 
 long ShowState::storeShow(uint8_t* area, size_t capacity) {
   if (!area) return 0;

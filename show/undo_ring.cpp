@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "show/show_state.h"
+#include "show/edit_session.h"
+#include "show/show.h"
 
 namespace {
 constexpr int kRingSize = 32;
@@ -27,7 +28,7 @@ void insertKey(PictureSlot& slot, int index, int count, const KeyFrame& key) {
 }
 }  // namespace
 
-void ShowState::pushUndo(const KeyFrame& record, int code, int picture, int place) {
+void EditSession::pushUndo(const KeyFrame& record, int code, int picture, int place) {
   if (picture < 0 || picture >= kSlotCount) return;
   undoCount = std::min(undoCount + 1, kRingSize);
   undoPosition = (undoPosition + 1) % kRingSize;
@@ -40,30 +41,30 @@ void ShowState::pushUndo(const KeyFrame& record, int code, int picture, int plac
   redoCount = 0;
 }
 
-void ShowState::undo() {
+void EditSession::undo(Show& show) {
   if (undoCount <= 0) return;
   if (undoPosition < 0 || undoPosition >= kRingSize) return;
-  applyUndoEntry(undoPosition);
+  applyUndoEntry(show, undoPosition);
   undoPosition = undoPosition - 1 < 0 ? kRingSize - 1 : undoPosition - 1;
   redoCount = std::min(redoCount + 1, kRingSize);
   undoCount = std::max(undoCount - 1, 0);
 }
 
-void ShowState::redo() {
+void EditSession::redo(Show& show) {
   if (redoCount <= 0) return;
   undoPosition = (undoPosition + 1) % kRingSize;
-  applyUndoEntry(undoPosition);
+  applyUndoEntry(show, undoPosition);
   undoCount = std::min(undoCount + 1, kRingSize);
   redoCount = std::max(redoCount - 1, 0);
 }
 
-void ShowState::applyUndoEntry(int position) {
+void EditSession::applyUndoEntry(Show& show, int position) {
   KeyFrame& entry = undoRing[position];
   UndoPlace& place = undoPlaces[position];
   const int p = entry.tag;
   const int code = entry.flags;
   if (p >= kSlotCount) return;
-  PictureSlot& slot = slots[p];
+  PictureSlot& slot = show.slots[p];
   const int count = std::clamp(slot.keyCount, 0, kMaxKeys);
   // The entry's record as the key it was, with its own half-words of field 13.
   KeyFrame recorded = entry;
@@ -107,7 +108,7 @@ void ShowState::applyUndoEntry(int position) {
       slot.keys[count].flags = 0;
       slot.keyCount = count + 1;
       const KeyFrame written = slot.keys[count];
-      sortKeys(p);
+      sortKeys(show, p);
       landed = count;
       for (int i = 0; i <= count; ++i) {
         if (std::memcmp(&slot.keys[i], &written, sizeof written) == 0) {
@@ -136,7 +137,7 @@ void ShowState::applyUndoEntry(int position) {
     // A key moved in time (a timeline drag) may sort into another place; the entry follows it, so
     // that undo and redo keep exchanging the same key and the track stays in time order.
     const KeyFrame written = slot.keys[code];
-    sortKeys(p);
+    sortKeys(show, p);
     int landed = code;
     for (int i = 0; i < count; ++i) {
       if (std::memcmp(&slot.keys[i], &written, sizeof written) == 0) {
