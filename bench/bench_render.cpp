@@ -5,6 +5,7 @@
 #include "bench/bench_scene.h"
 #include "image/image_buffer.h"
 #include "render/render_show.h"
+#include "render/show_render_options.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ void composeFrame(benchmark::State& state, bool withBrushes) {
   ImageBuffer background(16, 16, 8);
   int frame = 0;
   for (auto _ : state) {
-    renderShow(scene.show(), frame, 0, 0, output, nullptr, background);
+    renderShow(scene.show(), renderOptionsOf(scene.show()), frame, 0, 0, output, nullptr, background);
     benchmark::DoNotOptimize(output.pixels());
     frame = (frame + 7) % kSceneFrames;
   }
@@ -36,7 +37,7 @@ void composeFrameBanded(benchmark::State& state, bool withBrushes) {
   FrameRenderer renderer(int(state.range(2)));
   int frame = 0;
   for (auto _ : state) {
-    renderer.render(scene.show(), frame, 0, 0, output, nullptr, background);
+    renderer.render(scene.show(), renderOptionsOf(scene.show()), frame, 0, 0, output, nullptr, background);
     benchmark::DoNotOptimize(output.pixels());
     frame = (frame + 7) % kSceneFrames;
   }

@@ -15,6 +15,7 @@
 #include "image/open_file.h"
 #include "platform/settings_file.h"
 #include "render/render_show.h"
+#include "render/show_render_options.h"
 #include "show/show_state.h"
 
 namespace fs = std::filesystem;
@@ -115,7 +116,7 @@ void BM_RenderShowAlone(benchmark::State& state) {
   ImageBuffer output(kWidth, kHeight, 32), background(8, 8, 32);
   FlatInput input;
   int frame = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(renderShow(*show, frame++ % 60, 0, 0, output, &input, background));
+  for (auto _ : state) benchmark::DoNotOptimize(renderShow(*show, renderOptionsOf(*show), frame++ % 60, 0, 0, output, &input, background));
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_RenderShowAlone)->Unit(benchmark::kMillisecond);

@@ -13,6 +13,7 @@
 #include "bench/bench_scene.h"
 #include "image/image_buffer.h"
 #include "render/render_show.h"
+#include "render/show_render_options.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
 
   if (!frameFile.empty()) {
     ImageBuffer frame(width, height, 32), background;
-    renderShow(scene.show(), frameToWrite, 0, 0, frame, nullptr, background);
+    renderShow(scene.show(), renderOptionsOf(scene.show()), frameToWrite, 0, 0, frame, nullptr, background);
     FileSpec file;
     file.setPath(frameFile);
     if (!frame.saveWithMessages(file, 0)) return 1;
@@ -120,20 +121,20 @@ int main(int argc, char** argv) {
     if (bandThreads > 1) {
       FrameRenderer renderer(bandThreads);
       for (int f = 0; f < frames; ++f)
-        renderer.render(scene.show(), f % kSceneFrames, 0, 0, outputs[0], nullptr, backgrounds[0]);
+        renderer.render(scene.show(), renderOptionsOf(scene.show()), f % kSceneFrames, 0, 0, outputs[0], nullptr, backgrounds[0]);
     }
     if (bandThreads == 1 && threads == 1) {
       // One renderer for the whole run, as a long render on one thread has (it keeps the scaled
       // background from frame to frame).
       std::vector<RenderJob> jobs;
       for (int f = 0; f < frames; ++f) jobs.push_back({f % kSceneFrames, 0, 0, &outputs[0], nullptr, &backgrounds[0]});
-      renderFrames(scene.show(), jobs, 1);
+      renderFrames(scene.show(), renderOptionsOf(scene.show()), jobs, 1);
     }
     for (int first = 0; bandThreads == 1 && threads > 1 && first < frames; first += threads) {
       std::vector<RenderJob> jobs;
       for (int t = 0; t < threads && first + t < frames; ++t)
         jobs.push_back({(first + t) % kSceneFrames, 0, 0, &outputs[size_t(t)], nullptr, &backgrounds[size_t(t)]});
-      renderFrames(scene.show(), jobs, threads);
+      renderFrames(scene.show(), renderOptionsOf(scene.show()), jobs, threads);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (seconds < best) best = seconds;

@@ -6,6 +6,7 @@
 #include "frei0r/rgba_frames.h"
 #include "frei0r/show_file_loading.h"
 #include "render/render_show.h"
+#include "render/show_render_options.h"
 #include "show/show_file.h"
 #include "show/show_state.h"
 #include "show/stored_show.h"
@@ -137,7 +138,7 @@ void FilterInstance::update(double time, const uint32_t* in, uint32_t* out) {
   copyFrameToImage(in, width_, height_, background_);
   const FieldArguments field = fieldArguments(fields_);
   const ShowState& show = *show_;
-  renderShow(show, frameNumberAt(time, timeUnit_, rate_), field.fieldMode, field.lineFlag, output_, nullptr,
-             background_);
+  renderShow(show, renderOptionsOf(show), frameNumberAt(time, timeUnit_, rate_), field.fieldMode, field.lineFlag,
+             output_, nullptr, background_);
   copyImageToFrame(output_, width_, height_, out);
 }

@@ -13,6 +13,7 @@
 #include "image/image_buffer.h"
 #include "platform/settings_file.h"
 #include "render/render_show.h"
+#include "render/show_render_options.h"
 #include "show/show_state.h"
 #include "show/stored_show.h"
 
@@ -113,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedFrames frames(frameBytes);
     if (!output.create(width, height, 32)) std::abort();
     std::memset(output.pixels(), h[10], output.pixelBytes());
-    if (!renderShow(s, time, fieldMode, lineFlag, output, flags & 1 ? &frames : nullptr, background,
+    if (!renderShow(s, renderOptionsOf(s), time, fieldMode, lineFlag, output, flags & 1 ? &frames : nullptr, background,
                     useWorking ? working.data() : nullptr))
       std::abort();
   };

@@ -8,6 +8,7 @@
 #include "image/image_buffer.h"
 #include "image/pixel_packing.h"
 #include "render/render_show.h"
+#include "render/show_render_options.h"
 #include "show/show_state.h"
 #include "show/show_views.h"
 
@@ -65,7 +66,10 @@ int32_t renderAction(PluginContext& context, const ActionRecord& record) {
 
   HostFrameInput input(&record);
   const KeyFrame* working = show.views() ? show.views()->workingStates() : nullptr;
-  context.renderer->render(show, timing.time, timing.field, timing.lineFlag, context.output, &input,
+  // The host frame under the pictures is the one being rendered.
+  RenderOptions options = renderOptionsOf(show);
+  options.hostFrame = timing.time;
+  context.renderer->render(show, options, timing.time, timing.field, timing.lineFlag, context.output, &input,
                            show.backgroundImage, working);
   copyToDestination(context.output, record.destinationPixels, bytesPerPixel, rowStep);
   return 1;

@@ -5,11 +5,13 @@
 #include "image/image_buffer.h"
 #include "render/render_show.h"
 
-void renderFrames(const ShowState& show, std::vector<RenderJob>& jobs, int threads) {
+void renderFrames(const Show& show, const RenderOptions& options, std::vector<RenderJob>& jobs, int threads) {
   // Each thread keeps its own renderer, and with it the scaled background, from job to job.
-  auto renderOne = [&show](FrameRenderer& renderer, RenderJob& job) {
+  auto renderOne = [&show, &options](FrameRenderer& renderer, RenderJob& job) {
+    RenderOptions own = options;
+    own.hostFrame = job.time;
     job.ok = job.output && job.background &&
-             renderer.render(show, job.time, job.fieldMode, job.lineFlag, *job.output, job.frameInput,
+             renderer.render(show, own, job.time, job.fieldMode, job.lineFlag, *job.output, job.frameInput,
                              *job.background);
   };
   if (threads <= 1 || jobs.size() <= 1) {

@@ -8,7 +8,7 @@
 #include "render/background_fill.h"
 #include "render/prepared_pass.h"
 #include "show/key_frame.h"
-#include "show/show_state.h"
+#include "show/show.h"
 
 namespace {
 
@@ -42,8 +42,9 @@ FrameRenderer::FrameRenderer(int threads) : background_(std::make_unique<Backgro
 
 FrameRenderer::~FrameRenderer() = default;
 
-bool FrameRenderer::render(const ShowState& show, int time, int fieldMode, int lineFlag, ImageBuffer& output,
-                           FrameInput* frameInput, ImageBuffer& background, const KeyFrame* workingStates) {
+bool FrameRenderer::render(const Show& show, const RenderOptions& options, int time, int fieldMode, int lineFlag,
+                           ImageBuffer& output, FrameInput* frameInput, ImageBuffer& background,
+                           const KeyFrame* workingStates) {
   if (!output.hasHeader() || output.pixels() == nullptr || output.bitsPerPixel() != 32) return false;
 
   // The background: mode 1 the show's picture, mode 2 the host frame (with fast display the editor
@@ -51,10 +52,10 @@ bool FrameRenderer::render(const ShowState& show, int time, int fieldMode, int l
   const ImageBuffer* ground = nullptr;
   bool groundStays = true;  // whether the source may well be the same next frame
   if (show.backgroundMode == 1) {
-    ground = &show.backgroundImage;
+    ground = options.backgroundPicture;
   } else if (show.backgroundMode == 2) {
-    if (!show.fastDisplay && frameInput) {
-      frameInput->fetchFrame(show.currentTime, background);
+    if (!options.fastDisplay && frameInput) {
+      frameInput->fetchFrame(options.hostFrame, background);
       groundStays = false;
     }
     ground = &background;
@@ -64,16 +65,16 @@ bool FrameRenderer::render(const ShowState& show, int time, int fieldMode, int l
   int mode = kModeProgressive;
   bool secondHalf = false;
   if (fieldMode == 1 || fieldMode == 2) {
-    const int swap = show.fieldSwap ? 1 : 0;
+    const int swap = options.fieldSwap ? 1 : 0;
     secondHalf = (fieldMode == 1 ? swap : 1 - swap) != 0;
     // Any non-zero line flag means the field of odd frame lines.
     const int odd = lineFlag != 0 ? 1 : 0;
-    const int x = show.flopTopField ? (odd == 0 ? 1 : 0) : odd;
+    const int x = options.flopTopField ? (odd == 0 ? 1 : 0) : odd;
     mode = 111 - x;
   }
 
   // Pictures from the last slot to the first, so that slot 0 ends on top.
-  const int stageWidth = show.stageImage.width(), stageHeight = show.stageImage.height();
+  const int stageWidth = options.stageWidth, stageHeight = options.stageHeight;
   const int count = show.pictureCount < 0 ? 0 : show.pictureCount > kSlotCount ? kSlotCount : show.pictureCount;
   std::vector<PreparedPass> passes;
   passes.reserve(std::size_t(count));
@@ -116,9 +117,10 @@ bool FrameRenderer::render(const ShowState& show, int time, int fieldMode, int l
   return true;
 }
 
-bool renderShow(const ShowState& show, int time, int fieldMode, int lineFlag, ImageBuffer& output,
-                FrameInput* frameInput, ImageBuffer& background, const KeyFrame* workingStates) {
+bool renderShow(const Show& show, const RenderOptions& options, int time, int fieldMode, int lineFlag,
+                ImageBuffer& output, FrameInput* frameInput, ImageBuffer& background,
+                const KeyFrame* workingStates) {
   FrameRenderer renderer(1);
   renderer.setKeepBackground(false);  // nothing is kept past this call
-  return renderer.render(show, time, fieldMode, lineFlag, output, frameInput, background, workingStates);
+  return renderer.render(show, options, time, fieldMode, lineFlag, output, frameInput, background, workingStates);
 }

@@ -12,8 +12,24 @@
 #include "render/frame_input.h"
 
 class ImageBuffer;
-class ShowState;
+class Show;
 struct KeyFrame;
+
+// What a render reads beside the show document and the moment: the stage, the field switches, the
+// background picture and which host frame lies under the pictures.
+struct RenderOptions {
+  // The stage's size in stage units: the pictures' positions and sizes are scaled from it.
+  int stageWidth = 640;
+  int stageHeight = 480;
+  bool fieldSwap = false;
+  bool flopTopField = false;
+  // The host frame is not fetched: the background buffer keeps the last frame fetched.
+  bool fastDisplay = false;
+  // The picture drawn under the pictures in background mode 1 (none when null).
+  const ImageBuffer* backgroundPicture = nullptr;
+  // The host frame asked for in background mode 2.
+  int hostFrame = 0;
+};
 
 // Drawing modes of one picture pass: three decimal digits. Hundreds + 1 is the vertical line factor
 // (2 when the output holds one field), tens + 1 is 2 when one line parity is skipped, units is the
@@ -28,19 +44,20 @@ enum class BlurMethod { runningSum, direct };
 
 // Renders the show at `time` (frames) into `output`, which must already be created at the output size
 // with 32 bits per pixel.
-//   fieldMode   0 progressive frame; 1 one field chosen by the show's field swap, 2 the opposite one.
-//   lineFlag    for a single field, which line parity the field holds (combined with the show's
+//   fieldMode   0 progressive frame; 1 one field chosen by the field swap, 2 the opposite one.
+//   lineFlag    for a single field, which line parity the field holds (combined with the
 //               flop-top-field switch).
-//   frameInput  asked for the host frame when the background is the host video; may be null, and then
-//               the background buffer keeps what it holds.
+//   frameInput  asked for the host frame options.hostFrame when the background is the host video; may
+//               be null, and then the background buffer keeps what it holds.
 //   background  the caller's buffer for the host frame: it keeps the last frame fetched, which is what
-//               is shown while the show's fast-display switch is on.
+//               is shown while the fast-display switch is on.
 //   workingStates  when time is negative, the 32 picture states to draw instead of interpolating (the
 //               stage's working states while the editor is open); with null a negative time is
 //               interpolated like any other.
 // Returns false only when output is not a created 32-bit image (nothing is drawn then).
-bool renderShow(const ShowState& show, int time, int fieldMode, int lineFlag, ImageBuffer& output,
-                FrameInput* frameInput, ImageBuffer& background, const KeyFrame* workingStates = nullptr);
+bool renderShow(const Show& show, const RenderOptions& options, int time, int fieldMode, int lineFlag,
+                ImageBuffer& output, FrameInput* frameInput, ImageBuffer& background,
+                const KeyFrame* workingStates = nullptr);
 
 // Draws one picture in one pass. `state` gives centre (x, y), size (width, height) in stage units,
 // rotation in degrees and amount in percent; brushCode below 1000 is an ordinary picture, 1000 and
@@ -75,8 +92,9 @@ class FrameRenderer {
   void setKeepBackground(bool keep) { keepBackground_ = keep; }
 
   // As renderShow.
-  bool render(const ShowState& show, int time, int fieldMode, int lineFlag, ImageBuffer& output,
-              FrameInput* frameInput, ImageBuffer& background, const KeyFrame* workingStates = nullptr);
+  bool render(const Show& show, const RenderOptions& options, int time, int fieldMode, int lineFlag,
+              ImageBuffer& output, FrameInput* frameInput, ImageBuffer& background,
+              const KeyFrame* workingStates = nullptr);
 
  private:
   int threads_ = 1;
@@ -97,5 +115,5 @@ struct RenderJob {
 };
 
 // Renders each job with renderShow, spread over `threads` threads (1 or less: on the calling thread).
-// Jobs must not share outputs, backgrounds or frame inputs.
-void renderFrames(const ShowState& show, std::vector<RenderJob>& jobs, int threads);
+// Jobs must not share outputs, backgrounds or frame inputs; each job's host frame is its own time.
+void renderFrames(const Show& show, const RenderOptions& options, std::vector<RenderJob>& jobs, int threads);

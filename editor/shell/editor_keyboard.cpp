@@ -9,6 +9,7 @@
 #include "platform/messages.h"
 #include "platform/screen/screen.h"
 #include "render/render_show.h"
+#include "render/show_render_options.h"
 #include "show/show_state.h"
 
 namespace {
@@ -128,14 +129,15 @@ void EditorWindow::fieldPreviewStep() {
   ImageBuffer frame(640, 480, 32), first(640, 240, 32), second(640, 240, 32);
   FrameInput* input = editorContext().frameInput;
   const int t = show.currentTime;
-  renderShow(show, t, 1, 1, first, input, show.backgroundImage);
-  renderShow(show, t, 2, 0, second, input, show.backgroundImage);
+  const RenderOptions options = renderOptionsOf(show);
+  renderShow(show, options, t, 1, 1, first, input, show.backgroundImage);
+  renderShow(show, options, t, 2, 0, second, input, show.backgroundImage);
   constexpr size_t kRowBytes = 640 * 4;
   for (int k = 0; k < 240; ++k) {
     std::memcpy(frame.row(2 * k), first.row(k), kRowBytes);
     std::memcpy(frame.row(2 * k + 1), second.row(k), kRowBytes);
   }
-  if (t % 2 != 0) renderShow(show, t, 0, 0, frame, input, show.backgroundImage);
+  if (t % 2 != 0) renderShow(show, options, t, 0, 0, frame, input, show.backgroundImage);
   show.currentTime = t + 1;
   StageView* stage = editorContext().stage;
   if (!stage || !stage->handle()) return;

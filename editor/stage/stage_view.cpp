@@ -13,6 +13,7 @@
 #include "platform/screen/screen.h"
 #include "platform/settings_file.h"
 #include "render/render_show.h"
+#include "render/show_render_options.h"
 #include "show/interpolation.h"
 #include "show/show_state.h"
 
@@ -161,7 +162,8 @@ void StageView::redrawStage(bool withOverlays) {
   DrawingScope scope(handle_);
   setOrigin(hScroll(), vScroll());
   fieldPreviewShown = false;
-  renderShow(show, -1, 0, 1, show.stageImage, editorContext().frameInput, show.backgroundImage, workingStates_);
+  renderShow(show, renderOptionsOf(show), -1, 0, 1, show.stageImage, editorContext().frameInput, show.backgroundImage,
+             workingStates_);
   const ImageBuffer& image = show.stageImage;
   drawBitmap(*scope.context(), frameRect, image.header(), image.pixels(), {0, 0, image.width(), image.height()});
   if (!withOverlays || currentLocked()) return;

@@ -21,7 +21,7 @@ ImageBuffer renderOverColourWith(ShowState& show, int width, int height, uint8_t
   ImageBuffer out(width, height, 32);
   SourceFrameInput input(records.source, width, height);
   ImageBuffer background(8, 8, 32);
-  EXPECT_TRUE(renderShow(show, time, 0, 0, out, &input, background));
+  EXPECT_TRUE(renderShow(show, renderOptionsOf(show), time, 0, 0, out, &input, background));
   return out;
 }
 

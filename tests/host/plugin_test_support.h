@@ -17,6 +17,7 @@
 #include "image/open_file.h"
 #include "platform/settings_file.h"
 #include "render/render_show.h"
+#include "render/show_render_options.h"
 #include "show/show_state.h"
 
 namespace plugintest {
@@ -184,7 +185,7 @@ inline ImageBuffer renderDirect(const std::vector<uint8_t>& block, const RenderR
   ImageBuffer out(r.destinationHeader.width, r.destinationHeader.height, 32);
   SourceFrameInput input(r.source, r.sourceHeader.width, r.sourceHeader.height);
   ImageBuffer background(8, 8, 32);
-  EXPECT_TRUE(renderShow(*show, time, field, lineFlag, out, &input, background));
+  EXPECT_TRUE(renderShow(*show, renderOptionsOf(*show), time, field, lineFlag, out, &input, background));
   return out;
 }
 

@@ -10,6 +10,7 @@
 #include "render/background_fill.h"
 #include "render/prepared_pass.h"
 #include "render/render_show.h"
+#include "render/show_render_options.h"
 #include "show/show_state.h"
 #include "tests/render/render_test_images.h"
 
@@ -249,14 +250,14 @@ TEST_F(BandedFrameTest, AnyNumberOfThreadsDrawsTheBytesOfThePlainOneThreadFrame)
   for (int frame = 0; frame < 40; frame += 3) {
     const int fieldMode = frame % 3 == 0 ? 0 : 1 + frame % 2;
     ImageBuffer expected(150, 101, 32), ground;
-    ASSERT_TRUE(plain.render(show, frame, fieldMode, frame % 2, expected, nullptr, ground));
+    ASSERT_TRUE(plain.render(show, renderOptionsOf(show), frame, fieldMode, frame % 2, expected, nullptr, ground));
     differing += sameBytes(expected, previous) ? 0 : 1;
     previous = expected;
     for (int threads = 1; threads <= 8; ++threads) {
       FrameRenderer banded(threads);
       for (int again = 0; again < 2; ++again) {  // the second frame uses the kept background
         ImageBuffer actual(150, 101, 32);
-        ASSERT_TRUE(banded.render(show, frame, fieldMode, frame % 2, actual, nullptr, ground));
+        ASSERT_TRUE(banded.render(show, renderOptionsOf(show), frame, fieldMode, frame % 2, actual, nullptr, ground));
         ASSERT_TRUE(sameBytes(expected, actual)) << "frame " << frame << " threads " << threads;
       }
     }
@@ -276,7 +277,7 @@ TEST_F(BandedFrameTest, PlainFrameEqualsDrawingEveryPictureInTurn) {
       drawPicture(slot.image, expected, state, slot.brushCode, slot.tintColour, 0, 64, 48);
     }
     FrameRenderer renderer(3);
-    ASSERT_TRUE(renderer.render(show, frame, 0, 0, actual, nullptr, ground));
+    ASSERT_TRUE(renderer.render(show, renderOptionsOf(show), frame, 0, 0, actual, nullptr, ground));
     EXPECT_TRUE(sameBytes(expected, actual)) << "frame " << frame;
   }
 }

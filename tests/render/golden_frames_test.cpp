@@ -19,6 +19,7 @@
 
 #include "platform/settings_file.h"
 #include "render/render_show.h"
+#include "render/show_render_options.h"
 #include "show/show_state.h"
 #include "tests/render/render_test_images.h"
 
@@ -217,7 +218,7 @@ class GoldenFramesTest : public testing::Test {
   ImageBuffer render(const GoldenFrame& frame) {
     show.flopTopField = frame.flopTopField ? 1 : 0;
     ImageBuffer output = outputFor(frame);
-    EXPECT_TRUE(renderShow(show, frame.time, frame.fieldMode, frame.lineFlag, output, nullptr, background));
+    EXPECT_TRUE(renderShow(show, renderOptionsOf(show), frame.time, frame.fieldMode, frame.lineFlag, output, nullptr, background));
     return output;
   }
 
@@ -287,7 +288,7 @@ TEST_F(GoldenFramesTest, FramesRenderedOnThreadsMatchToo) {
     for (size_t i = 0; i < frames.size(); ++i)
       jobs.push_back({frames[i]->time, frames[i]->fieldMode, frames[i]->lineFlag, &outputs[i], nullptr,
                       &backgrounds[i], false});
-    renderFrames(show, jobs, 2);
+    renderFrames(show, renderOptionsOf(show), jobs, 2);
     for (size_t i = 0; i < frames.size(); ++i) {
       SCOPED_TRACE(frames[i]->name);
       EXPECT_TRUE(jobs[i].ok);
