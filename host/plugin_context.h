@@ -28,6 +28,8 @@ struct PluginContext {
   uint8_t spareBlock[KM_PARAMETER_BLOCK_SIZE] = {};
   uint8_t backupBlock[KM_PARAMETER_BLOCK_SIZE] = {};
   ImageBuffer output{16, 16, 8};
+  // The host frame of the render action's last frame, under its pictures.
+  ImageBuffer renderBackground{8, 8, 32};
   // Draws the render action's frames, kept between them with what it works out once per output size
   // (and the scaled background picture, while that stays the same).
   std::unique_ptr<FrameRenderer> renderer;

@@ -66,11 +66,14 @@ int32_t renderAction(PluginContext& context, const ActionRecord& record) {
 
   HostFrameInput input(&record);
   const KeyFrame* working = show.views() ? show.views()->workingStates() : nullptr;
-  // The host frame under the pictures is the one being rendered.
+  // The host frame under the pictures is the one being rendered, and it is always fetched: fast display
+  // spares the editor's previews the wait, and left on from an edit run it would put a stale frame
+  // under every frame of the render.
   RenderOptions options = renderOptionsOf(show);
   options.hostFrame = timing.time;
+  options.fastDisplay = false;
   context.renderer->render(show, options, timing.time, timing.field, timing.lineFlag, context.output, &input,
-                           show.backgroundImage, working);
+                           context.renderBackground, working);
   copyToDestination(context.output, record.destinationPixels, bytesPerPixel, rowStep);
   return 1;
 }

@@ -1,5 +1,7 @@
 // The render action: destination layout, time and field from the frame number, and when the show is
 // loaded from the host's block.
+#include "host/plugin_context.h"
+#include "host/render_action.h"
 #include "show/stored_show.h"
 #include "tests/host/plugin_test_support.h"
 
@@ -55,6 +57,17 @@ TEST(RenderDestination, MissingSourceKeepsThePreviousBackground) {
   second.record.sourcePixels = nullptr;
   ASSERT_EQ(plugin.action(0, &second.record), 1);
   EXPECT_EQ(second.destination, first.destination);
+}
+
+TEST(RenderDestination, FastDisplayLeftOnByTheEditorStillRendersTheHostFrames) {
+  SettingsFile settings;
+  PluginContext context(settings);
+  context.show->fastDisplay = 1;  // as Options > Fast Display leaves it at the end of an edit run
+  std::vector<uint8_t> block = movingShowBlock();
+  RenderRecords r(block.data(), 32, 24, 24);
+  r.record.frameNumber = 6;
+  ASSERT_EQ(renderAction(context, r.record), 1);
+  expectDestinationMatches(r, renderDirect(block, r, 6, 0, 0));
 }
 
 TEST(FieldTiming, FrameNumbersCountFieldsInFieldMode) {
