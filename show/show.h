@@ -1,7 +1,7 @@
 #pragma once
 // The show document: up to 30 pictures, each with its own track of keys, over a background, and what
-// is stored with them. It knows nothing of the editor, the settings or the views: the renderer, the
-// stored form and the tools read a show through this type alone.
+// is stored with them. It knows nothing of the editor, the settings or the views: the renderer and the
+// stored form read a show through this type alone.
 #include <cstddef>
 #include <cstdint>
 
