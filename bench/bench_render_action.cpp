@@ -116,7 +116,9 @@ void BM_RenderShowAlone(benchmark::State& state) {
   ImageBuffer output(kWidth, kHeight, 32), background(8, 8, 32);
   FlatInput input;
   int frame = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(renderShow(*show, renderOptionsOf(*show), frame++ % 60, 0, 0, output, &input, background));
+  const RenderOptions options = renderOptionsOf(*show);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(renderShow(*show, options, frame++ % 60, 0, 0, output, &input, background));
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_RenderShowAlone)->Unit(benchmark::kMillisecond);

@@ -121,7 +121,8 @@ int main(int argc, char** argv) {
     if (bandThreads > 1) {
       FrameRenderer renderer(bandThreads);
       for (int f = 0; f < frames; ++f)
-        renderer.render(scene.show(), renderOptionsOf(scene.show()), f % kSceneFrames, 0, 0, outputs[0], nullptr, backgrounds[0]);
+        renderer.render(scene.show(), renderOptionsOf(scene.show()), f % kSceneFrames, 0, 0, outputs[0], nullptr,
+                        backgrounds[0]);
     }
     if (bandThreads == 1 && threads == 1) {
       // One renderer for the whole run, as a long render on one thread has (it keeps the scaled

@@ -34,7 +34,8 @@ bool readPng(const std::string& path, Surface& s) {
   for (int y = 0; y < h; ++y) {
     const uint8_t* line = &rgb[size_t(y) * size_t(w) * 3];
     for (int x = 0; x < w; ++x)
-      s.row(y)[x] = uint32_t(line[size_t(x) * 3]) << 16 | uint32_t(line[size_t(x) * 3 + 1]) << 8 | line[size_t(x) * 3 + 2];
+      s.row(y)[x] =
+          uint32_t(line[size_t(x) * 3]) << 16 | uint32_t(line[size_t(x) * 3 + 1]) << 8 | line[size_t(x) * 3 + 2];
   }
   return true;
 }

@@ -218,7 +218,8 @@ class GoldenFramesTest : public testing::Test {
   ImageBuffer render(const GoldenFrame& frame) {
     show.flopTopField = frame.flopTopField ? 1 : 0;
     ImageBuffer output = outputFor(frame);
-    EXPECT_TRUE(renderShow(show, renderOptionsOf(show), frame.time, frame.fieldMode, frame.lineFlag, output, nullptr, background));
+    EXPECT_TRUE(renderShow(show, renderOptionsOf(show), frame.time, frame.fieldMode, frame.lineFlag, output, nullptr,
+                           background));
     return output;
   }
 

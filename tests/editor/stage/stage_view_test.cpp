@@ -134,7 +134,8 @@ TEST_F(StageGuidesTest, ALockedCurrentPictureShowsTheRenderedFrameAloneAndExactl
   stage->paint();
   const ws::Rect f = stage->frameRect;
   ImageBuffer expected(640, 480, 32), background;
-  ASSERT_TRUE(renderShow(*show, renderOptionsOf(*show), -1, 0, 1, expected, &input, background, stage->workingStates()));
+  ASSERT_TRUE(
+      renderShow(*show, renderOptionsOf(*show), -1, 0, 1, expected, &input, background, stage->workingStates()));
   const ws::Rect client = stage->clientRect();
   const ws::Surface& screen = ws::screen().compose();
   const ws::Point origin = screenPoint(0, 0);
