@@ -14,7 +14,7 @@ extern "C" {
 #include <algorithm>
 
 #include "app/media/av_error.h"
-#include "app/media/packet_index.h"
+#include "app/media/movie_index.h"
 
 namespace {
 
@@ -64,7 +64,9 @@ class MovieSource : public VideoSource {
     hasAudio_ = av_find_best_stream(container_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
     describe(s);
     if (s->nb_frames > 0) {
-      count_ = int(s->nb_frames);
+      // A header may count only its first part (an MP4 whose header holds the first fragment, an AVI
+      // past its first RIFF): the container's list of samples then holds more.
+      count_ = int(std::max<int64_t>(s->nb_frames, avformat_index_get_entries_count(container_->streams[stream_])));
     } else if (index_.packets() > 0) {
       // Counted packet by packet (MPEG-TS, WebM, MPEG-PS do not say): an estimate from the duration
       // is often a frame off.
@@ -155,19 +157,16 @@ class MovieSource : public VideoSource {
     if (const char* name = av_get_pix_fmt_name(AVPixelFormat(c->format))) picture_.pixelFormat = name;
   }
 
-  // Every packet of the video, read without decoding; then back to the start.
+  // Every packet of the video, read without decoding: from the sample tables where the container has
+  // them, else by reading the file through and going back to the start.
   bool readIndex(std::string& error) {
     indexRead_ = true;
-    int read;
-    while ((read = av_read_frame(container_, packet_)) >= 0) {
-      if (packet_->stream_index == stream_)
-        index_.add(PacketEntry{packet_->pos, packet_->dts, packet_->pts, (packet_->flags & AV_PKT_FLAG_KEY) != 0,
-                               (packet_->flags & AV_PKT_FLAG_DISCARD) != 0});
-      av_packet_unref(packet_);
-    }
+    const bool fromTables = indexBySampleTables(path_, stream_, index_);
     // An index cut short by a damaged file would hold the last frames back.
-    seekable_ = index_.finish() && indexed_ && read == AVERROR_EOF;
-    if (!rewind(error)) return false;
+    const bool whole = fromTables || indexByReadingPackets(container_, stream_, index_);
+    seekable_ = index_.finish() && indexed_ && whole;
+    // Read through to the end, or to be decoded from the start from now on.
+    if ((!fromTables || !seekable_) && !rewind(error)) return false;
     forget();
     return true;
   }
