@@ -12,11 +12,22 @@ extern "C" {
 #include "app/media/video_source.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/media/av_error.h"
 #include "app/media/movie_index.h"
 
 namespace {
+
+// A field FFmpeg copies from the stream's own headers, which may hold numbers its enum does not name
+// (reading such a number as the enum is undefined): the number, or `otherwise` outside [0, count).
+template <typename Enum>
+int enumValue(const Enum& field, int count, int otherwise) {
+  int value;
+  static_assert(sizeof value == sizeof field);
+  std::memcpy(&value, &field, sizeof value);
+  return value >= 0 && value < count ? value : otherwise;
+}
 
 class MovieSource : public VideoSource {
  public:
@@ -149,11 +160,11 @@ class MovieSource : public VideoSource {
       picture_.sampleAspectNum = sar.num;
       picture_.sampleAspectDen = sar.den;
     }
-    picture_.fieldOrder = c->field_order;
-    picture_.colourSpace = c->color_space;
-    picture_.colourPrimaries = c->color_primaries;
-    picture_.colourTransfer = c->color_trc;
-    picture_.colourRange = c->color_range;
+    picture_.fieldOrder = enumValue(c->field_order, AV_FIELD_BT + 1, AV_FIELD_UNKNOWN);
+    picture_.colourSpace = enumValue(c->color_space, AVCOL_SPC_NB, -1);
+    picture_.colourPrimaries = enumValue(c->color_primaries, AVCOL_PRI_NB, -1);
+    picture_.colourTransfer = enumValue(c->color_trc, AVCOL_TRC_NB, -1);
+    picture_.colourRange = enumValue(c->color_range, AVCOL_RANGE_NB, -1);
     if (const char* name = av_get_pix_fmt_name(AVPixelFormat(c->format))) picture_.pixelFormat = name;
   }
 
@@ -357,11 +368,12 @@ class MovieSource : public VideoSource {
       return false;
     }
     // The movie's own matrix and range; the default would take every movie for standard-definition video.
-    const int space = decoded_->colorspace != AVCOL_SPC_UNSPECIFIED ? decoded_->colorspace
-                      : decoded_->height >= 720                     ? AVCOL_SPC_BT709
-                                                                    : AVCOL_SPC_SMPTE170M;
+    const int given = enumValue(decoded_->colorspace, AVCOL_SPC_NB, AVCOL_SPC_UNSPECIFIED);
+    const int space = given != AVCOL_SPC_UNSPECIFIED ? given
+                      : decoded_->height >= 720      ? AVCOL_SPC_BT709
+                                                     : AVCOL_SPC_SMPTE170M;
     const int* coefficients = sws_getCoefficients(space);
-    const bool full = decoded_->color_range == AVCOL_RANGE_JPEG;
+    const bool full = enumValue(decoded_->color_range, AVCOL_RANGE_NB, AVCOL_RANGE_UNSPECIFIED) == AVCOL_RANGE_JPEG;
     sws_setColorspaceDetails(scaler_, coefficients, full ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
     // Host frames are bottom-up: write from the last row upwards.
     uint8_t* top[1] = {into.row(into.height() - 1)};
