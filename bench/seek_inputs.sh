@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The movies the random-access benchmark reads: 1080p at 29.97 fps, made once into a cache folder and
-# reused. H.264 with a keyframe every 30 and every 250 frames: one minute encoded, then joined by
-# stream copy into 2 and 10 minutes (encoding 10 minutes of 1080p takes an hour on a small shared
-# machine) and carried into MPEG-TS; VP9 WebM at 1 minute; HEVC and ProRes at 10 seconds (their
-# 1080p encoders run at a few frames per second on such a machine).
+# reused. Every kind at 1 and 10 minutes: H.264 with a keyframe every 30 and every 250 frames and VP9
+# WebM encoded for one minute, HEVC and ProRes for 10 seconds (their 1080p encoders run at a few frames
+# per second on a small shared machine), then joined by stream copy into the longer movies (encoding
+# 10 minutes of 1080p would take hours); MPEG-TS carries the H.264 movies by stream copy.
 #
 # Usage: bench/seek_inputs.sh [folder]   default /work/media-cache (or $KM_MEDIA_CACHE).
 # Environment, to try the scripts out quickly: KM_SEEK_SIZE (default 1920x1080), KM_SEEK_MINUTE (the
-# seconds of a "minute", default 60), KM_SEEK_SHORT (the seconds of HEVC and ProRes, default 10).
+# seconds of a "minute", default 60), KM_SEEK_SHORT (the seconds of HEVC and ProRes encoded, default
+# 10; KM_SEEK_MINUTE must be a multiple of it).
 set -euo pipefail
 folder=${1:-${KM_MEDIA_CACHE:-/work/media-cache}}
 mkdir -p "$folder"
@@ -24,7 +25,7 @@ produce() {  # output, then ffmpeg's arguments; skipped when the output exists
   mv "$out.part.${out##*.}" "$out"
 }
 
-joined() {  # output, minutes, the one-minute movie
+joined() {  # output, times, the movie joined that many times
   local list=$1.txt
   for ((i = 0; i < $2; i++)); do echo "file '$3'"; done > "$list"
   produce "$1" -f concat -safe 0 -i "$list" -c copy
@@ -38,6 +39,14 @@ for interval in 30 250; do
   joined h264-$interval-10min.mp4 10 h264-$interval-1min.mp4
 done
 produce h264-30-1min.ts -i h264-30-1min.mp4 -c copy
+produce h264-30-10min.ts -i h264-30-10min.mp4 -c copy
 produce vp9-1min.webm $source -t $minute -c:v libvpx-vp9 -deadline realtime -cpu-used 8 -g 30 -b:v 4M
+joined vp9-10min.webm 10 vp9-1min.webm
 produce prores-10s.mov $source -t $short -c:v prores_ks -profile:v 0
 produce hevc-10s.mp4 $source -t $short -c:v libx265 -preset ultrafast -g 30 -x265-params log-level=error -tag:v hvc1
+for kind in prores-%s.mov hevc-%s.mp4; do
+  printf -v short_movie "$kind" 10s
+  printf -v one "$kind" 1min
+  joined "$one" $((minute / short)) "$short_movie"
+  joined "$(printf "$kind" 10min)" 10 "$one"
+done

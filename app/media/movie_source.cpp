@@ -12,11 +12,22 @@ extern "C" {
 #include "app/media/video_source.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/media/av_error.h"
-#include "app/media/packet_index.h"
+#include "app/media/movie_index.h"
 
 namespace {
+
+// A field FFmpeg copies from the stream's own headers, which may hold numbers its enum does not name
+// (reading such a number as the enum is undefined): the number, or `otherwise` outside [0, count).
+template <typename Enum>
+int enumValue(const Enum& field, int count, int otherwise) {
+  int value;
+  static_assert(sizeof value == sizeof field);
+  std::memcpy(&value, &field, sizeof value);
+  return value >= 0 && value < count ? value : otherwise;
+}
 
 class MovieSource : public VideoSource {
  public:
@@ -64,7 +75,9 @@ class MovieSource : public VideoSource {
     hasAudio_ = av_find_best_stream(container_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
     describe(s);
     if (s->nb_frames > 0) {
-      count_ = int(s->nb_frames);
+      // A header may count only its first part (an MP4 whose header holds the first fragment, an AVI
+      // past its first RIFF): the container's list of samples then holds more.
+      count_ = int(std::max<int64_t>(s->nb_frames, avformat_index_get_entries_count(container_->streams[stream_])));
     } else if (index_.packets() > 0) {
       // Counted packet by packet (MPEG-TS, WebM, MPEG-PS do not say): an estimate from the duration
       // is often a frame off.
@@ -147,27 +160,24 @@ class MovieSource : public VideoSource {
       picture_.sampleAspectNum = sar.num;
       picture_.sampleAspectDen = sar.den;
     }
-    picture_.fieldOrder = c->field_order;
-    picture_.colourSpace = c->color_space;
-    picture_.colourPrimaries = c->color_primaries;
-    picture_.colourTransfer = c->color_trc;
-    picture_.colourRange = c->color_range;
+    picture_.fieldOrder = enumValue(c->field_order, AV_FIELD_BT + 1, AV_FIELD_UNKNOWN);
+    picture_.colourSpace = enumValue(c->color_space, AVCOL_SPC_NB, -1);
+    picture_.colourPrimaries = enumValue(c->color_primaries, AVCOL_PRI_NB, -1);
+    picture_.colourTransfer = enumValue(c->color_trc, AVCOL_TRC_NB, -1);
+    picture_.colourRange = enumValue(c->color_range, AVCOL_RANGE_NB, -1);
     if (const char* name = av_get_pix_fmt_name(AVPixelFormat(c->format))) picture_.pixelFormat = name;
   }
 
-  // Every packet of the video, read without decoding; then back to the start.
+  // Every packet of the video, read without decoding: from the sample tables where the container has
+  // them, else by reading the file through and going back to the start.
   bool readIndex(std::string& error) {
     indexRead_ = true;
-    int read;
-    while ((read = av_read_frame(container_, packet_)) >= 0) {
-      if (packet_->stream_index == stream_)
-        index_.add(PacketEntry{packet_->pos, packet_->dts, packet_->pts, (packet_->flags & AV_PKT_FLAG_KEY) != 0,
-                               (packet_->flags & AV_PKT_FLAG_DISCARD) != 0});
-      av_packet_unref(packet_);
-    }
+    const bool fromTables = indexBySampleTables(path_, stream_, index_);
     // An index cut short by a damaged file would hold the last frames back.
-    seekable_ = index_.finish() && indexed_ && read == AVERROR_EOF;
-    if (!rewind(error)) return false;
+    const bool whole = fromTables || indexByReadingPackets(container_, stream_, index_);
+    seekable_ = index_.finish() && indexed_ && whole;
+    // Read through to the end, or to be decoded from the start from now on.
+    if ((!fromTables || !seekable_) && !rewind(error)) return false;
     forget();
     return true;
   }
@@ -358,11 +368,12 @@ class MovieSource : public VideoSource {
       return false;
     }
     // The movie's own matrix and range; the default would take every movie for standard-definition video.
-    const int space = decoded_->colorspace != AVCOL_SPC_UNSPECIFIED ? decoded_->colorspace
-                      : decoded_->height >= 720                     ? AVCOL_SPC_BT709
-                                                                    : AVCOL_SPC_SMPTE170M;
+    const int given = enumValue(decoded_->colorspace, AVCOL_SPC_NB, AVCOL_SPC_UNSPECIFIED);
+    const int space = given != AVCOL_SPC_UNSPECIFIED ? given
+                      : decoded_->height >= 720      ? AVCOL_SPC_BT709
+                                                     : AVCOL_SPC_SMPTE170M;
     const int* coefficients = sws_getCoefficients(space);
-    const bool full = decoded_->color_range == AVCOL_RANGE_JPEG;
+    const bool full = enumValue(decoded_->color_range, AVCOL_RANGE_NB, AVCOL_RANGE_UNSPECIFIED) == AVCOL_RANGE_JPEG;
     sws_setColorspaceDetails(scaler_, coefficients, full ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
     // Host frames are bottom-up: write from the last row upwards.
     uint8_t* top[1] = {into.row(into.height() - 1)};

@@ -2,7 +2,12 @@
 // byte, for every kind of movie the renderer takes, and is reached from the keyframe before it.
 #include <random>
 
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
 #include "app/media/frame_cache.h"
+#include "app/media/movie_index.h"
 #include "app/media/video_source.h"
 #include "tests/app/media_test_support.h"
 
@@ -45,6 +50,9 @@ TEST(MovieSeek, JumpsGiveTheFramesOfADecodeFromTheStartForEveryKindOfMovie) {
       {"h264-open.mkv", "libx264", "-bf 3 -g 25 -x264-params open-gop=1 -output_ts_offset 2", 4, 25},
       {"hevc.mp4", "libx265", "-g 30 -x265-params log-level=error:open-gop=1", 4, 30},
       {"prores.mov", "prores_ks", "", 2, 1},
+      // Fragments: samples listed in the fragments only, or some in the header and the rest in fragments.
+      {"frag.mp4", "libx264", "-bf 3 -g 30 -movflags frag_keyframe+empty_moov", 4, 30},
+      {"frag-moov.mp4", "libx264", "-bf 3 -g 30 -movflags frag_keyframe", 4, 30},
       {"h264.ts", "libx264", "-bf 3 -g 30", 4, 30},
       {"mpeg2.ts", "mpeg2video", "-bf 2 -g 15", 4, 15},
       {"vp9.webm", "libvpx-vp9", "-g 30 -deadline realtime -cpu-used 8", 4, 30},
@@ -111,6 +119,41 @@ TEST(MovieSeek, ARenderFromTheMiddleDecodesFromTheKeyframeBeforeItsFirstFrame) {
   size_t from = 0;
   for (int line = 0; line < 100; ++line) from = whole.find('\n', from) + 1;
   EXPECT_EQ(whole.substr(from, chunk.size()), chunk);
+}
+
+// The packets found from a QuickTime movie's sample tables without reading the samples are those a read
+// through the whole file finds, with the sound interleaved, an edit list and B-frames; movies whose
+// samples are not all in the tables are left to the read through.
+TEST(MovieIndex, SampleTablesGiveThePacketsAReadThroughFinds) {
+  const fs::path folder = freshFolder("index");
+  const fs::path h264 = makeMovie(folder / "h264.mp4", "25", 3, "64x48", "libx264", "aac", "-bf 3 -g 12");
+  const fs::path cut = folder / "cut.mov";
+  ASSERT_TRUE(ffmpeg("-ss 0.7 -i " + quoted(h264) + " -c copy", cut));
+  const fs::path hevc = makeMovie(folder / "hevc.mov", "25", 2, "64x48", "libx265", "pcm_s16le",
+                                  "-x265-params log-level=error:open-gop=1:keyint=10");
+  const fs::path prores = makeMovie(folder / "prores.mov", "30000/1001", 1, "64x48", "prores_ks", "pcm_s16le");
+  const fs::path fragments = folder / "fragments.mp4", headed = folder / "headed.mp4";
+  ASSERT_TRUE(ffmpeg("-i " + quoted(h264) + " -c copy -movflags frag_keyframe+empty_moov", fragments));
+  ASSERT_TRUE(ffmpeg("-i " + quoted(h264) + " -c copy -movflags frag_keyframe", headed));
+  for (const fs::path& movie : {h264, cut, hevc, prores, fragments, headed}) {
+    SCOPED_TRACE(movie.filename().string());
+    AVFormatContext* container = nullptr;
+    ASSERT_GE(avformat_open_input(&container, movie.c_str(), nullptr, nullptr), 0);
+    ASSERT_GE(avformat_find_stream_info(container, nullptr), 0);
+    const int video = av_find_best_stream(container, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    PacketIndex read, tables;
+    EXPECT_TRUE(indexByReadingPackets(container, video, read));
+    avformat_close_input(&container);
+    ASSERT_TRUE(indexBySampleTables(movie.string(), video, tables));
+    ASSERT_EQ(tables.packets(), read.packets());
+    for (int i = 0; i < read.packets(); ++i) {
+      const PacketEntry &a = tables.packet(i), &b = read.packet(i);
+      EXPECT_TRUE(a.pos == b.pos && a.dts == b.dts && a.pts == b.pts && a.key == b.key && a.discard == b.discard)
+          << "packet " << i;
+    }
+  }
+  PacketIndex none;
+  EXPECT_FALSE(indexBySampleTables((folder / "missing.mp4").string(), 0, none));
 }
 
 TEST(FrameCache, KeepsTheFramesUsedLastWithinItsBudget) {
