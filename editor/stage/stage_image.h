@@ -1,0 +1,16 @@
+#pragma once
+// What the stage composes the show into: a 32-bit image as large as the stage in stage units. The
+// show's owner keeps that size (its aspect sets it); the image follows it when the stage next draws.
+#include "image/image_buffer.h"
+
+class ShowState;
+
+class StageImage {
+ public:
+  // The image at the show's stage size, made anew only when that size changed.
+  ImageBuffer& sizedFor(const ShowState& show);
+  const ImageBuffer& image() const { return image_; }
+
+ private:
+  ImageBuffer image_{16, 16, 8};
+};
