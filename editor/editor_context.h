@@ -1,8 +1,8 @@
 #pragma once
 // The editor's process-wide objects: the show it edits, the three windows of an edit run (each null
 // outside one), the menu bar object that every editor window fills anew, where the stage gets the
-// host's video frames and the last frame it got. The plug-in keeps one EditorContext with its other process-wide objects and
-// registers it here; tests register their own.
+// host's video frames and the last frame it got. The plug-in keeps one EditorContext with its other
+// process-wide objects and registers it here; tests register their own.
 #include "image/image_buffer.h"
 #include "platform/menu_bar.h"
 #include "show/show_views.h"

@@ -3,12 +3,13 @@
 // show's owner keeps that size (its aspect sets it); the image follows it when the stage next draws.
 #include "image/image_buffer.h"
 
-class ShowState;
-
 class StageImage {
  public:
-  // The image at the show's stage size, made anew only when that size changed.
-  ImageBuffer& sizedFor(const ShowState& show);
+  // The image at the stage's size, made anew only when that size changed.
+  ImageBuffer& sizedFor(int stageWidth, int stageHeight) {
+    image_.create(stageWidth, stageHeight, 32);
+    return image_;
+  }
   const ImageBuffer& image() const { return image_; }
 
  private:

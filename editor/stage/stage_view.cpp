@@ -162,8 +162,8 @@ void StageView::redrawStage(bool withOverlays) {
   DrawingScope scope(handle_);
   setOrigin(hScroll(), vScroll());
   fieldPreviewShown = false;
-  renderShow(show, renderOptionsOf(show), -1, 0, 1, stageImage_.sizedFor(show), editorContext().frameInput, editorContext().hostFrame,
-             workingStates_);
+  renderShow(show, renderOptionsOf(show), -1, 0, 1, stageImage_.sizedFor(show.stageWidth(), show.stageHeight()),
+             editorContext().frameInput, editorContext().hostFrame, workingStates_);
   const ImageBuffer& image = stageImage_.image();
   drawBitmap(*scope.context(), frameRect, image.header(), image.pixels(), {0, 0, image.width(), image.height()});
   if (!withOverlays || currentLocked()) return;
