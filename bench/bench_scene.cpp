@@ -88,11 +88,11 @@ std::vector<uint8_t> BenchScene::backgroundBytes() {
 
 BenchScene::BenchScene(bool withBrushes) : show_(std::make_unique<ShowState>(settings_)) {
   ShowState& show = *show_;
-  show.stageImage.create(640, 480, 32);
+  show.setStageSize(640, 480);
   show.backgroundMode = 1;
-  show.backgroundImage.create(720, 480, 32);
+  show.backgroundPicture.create(720, 480, 32);
   const std::vector<uint8_t> ground = backgroundBytes();
-  for (int y = 0; y < 480; ++y) std::copy_n(&ground[size_t(4) * 720 * y], 4 * 720, show.backgroundImage.row(479 - y));
+  for (int y = 0; y < 480; ++y) std::copy_n(&ground[size_t(4) * 720 * y], 4 * 720, show.backgroundPicture.row(479 - y));
 
   // Brushes take the front slots so that they act on the pictures behind them.
   std::vector<ScenePicture> slots;

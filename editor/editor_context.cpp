@@ -19,6 +19,11 @@ void EditorContext::viewsChanged() {
   show->setViews(open ? &views : nullptr);
 }
 
+void EditorContext::newShow() {
+  if (show) show->newShow();
+  hostFrame.create(8, 8, 32);
+}
+
 KeyFrame* EditorViews::workingStates() {
   StageView* stage = editorContext().stage;
   return stage ? stage->workingStates() : spare_;

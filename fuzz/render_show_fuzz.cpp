@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   s.flopTopField = flags & 16 ? 1 : 0;
   s.fieldSwap = flags & 32 ? 1 : 0;
   s.backgroundMode = flags >> 6;
-  makePicture(s.backgroundImage, bytes);
+  makePicture(s.backgroundPicture, bytes);
 
   int32_t time;
   std::memcpy(&time, h + 2, 4);
@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (pixelsOf(first) != pixelsOf(second)) std::abort();
 
   // Each picture alone, blurred both ways, over the frame just drawn.
-  const int stageWidth = s.stageImage.width(), stageHeight = s.stageImage.height();
+  const int stageWidth = s.stageWidth(), stageHeight = s.stageHeight();
   for (int i = 0; i < s.pictureCount && i < 4; ++i) {
     const PictureSlot& slot = s.slots[i];
     if (slot.brushCode < kBrushBlur || slot.brushCode >= kBrushBlur + 1000) continue;

@@ -66,7 +66,7 @@ KM_EXPORT int32_t vfGetInfo(int32_t, int32_t, int32_t request, InfoRecord* info)
         std::memset(context->spareBlock, 0, sizeof context->spareBlock);
         // Clearing the first byte breaks the stored show's magic number, so it is never loaded again.
         if (info && info->parameters && info->parameters->parameterBlock) info->parameters->parameterBlock[0] = 0;
-        context->show->newShow();
+        context->editor.newShow();
         return 1;
       case KM_INFO_MAKE_MOVIE:
         return makeMovie(*context, info);

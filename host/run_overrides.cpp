@@ -11,10 +11,7 @@ void applyRunOverrides(ShowState& show) {
     float aspect = 0;
     if (std::strcmp(wanted, "4:3") == 0) aspect = float(7500 * 0.0001);
     else if (std::strcmp(wanted, "16:9") == 0) aspect = float(5625 * 0.0001);
-    if (aspect != 0) {
-      show.aspect = aspect;
-      show.stageImage.create(int(0.75 / double(aspect) * 640 + 0.5), 480, 32);
-    }
+    if (aspect != 0) show.setStageAspect(aspect);
   }
   // The folder of the show file that the host program hands over, for pictures with relative paths.
   if (const char* folder = std::getenv("KESTRELMOVE_SHOW_FOLDER")) show.showFolder = folder;

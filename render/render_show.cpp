@@ -52,7 +52,7 @@ bool FrameRenderer::render(const Show& show, const RenderOptions& options, int t
   const ImageBuffer* ground = nullptr;
   bool groundStays = true;  // whether the source may well be the same next frame
   if (show.backgroundMode == 1) {
-    ground = options.backgroundPicture;
+    ground = &show.backgroundPicture;
   } else if (show.backgroundMode == 2) {
     if (!options.fastDisplay && frameInput) {
       frameInput->fetchFrame(options.hostFrame, background);

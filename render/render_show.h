@@ -15,8 +15,8 @@ class ImageBuffer;
 class Show;
 struct KeyFrame;
 
-// What a render reads beside the show document and the moment: the stage, the field switches, the
-// background picture and which host frame lies under the pictures.
+// What a render reads beside the show document (which holds the background picture) and the moment:
+// the stage, the field switches and which host frame lies under the pictures.
 struct RenderOptions {
   // The stage's size in stage units: the pictures' positions and sizes are scaled from it.
   int stageWidth = 640;
@@ -25,8 +25,6 @@ struct RenderOptions {
   bool flopTopField = false;
   // The host frame is not fetched: the background buffer keeps the last frame fetched.
   bool fastDisplay = false;
-  // The picture drawn under the pictures in background mode 1 (none when null).
-  const ImageBuffer* backgroundPicture = nullptr;
   // The host frame asked for in background mode 2.
   int hostFrame = 0;
 };

@@ -9,7 +9,6 @@ RenderOptions renderOptionsOf(const ShowState& state) {
   options.fieldSwap = state.fieldSwap != 0;
   options.flopTopField = state.flopTopField != 0;
   options.fastDisplay = state.fastDisplay != 0;
-  options.backgroundPicture = &state.backgroundImage;
   options.hostFrame = state.currentTime;
   return options;
 }

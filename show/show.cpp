@@ -20,6 +20,7 @@ void Show::clearDocument() {
   pictureCount = 0;
   soundTrackFile.path[0] = 0;
   backgroundFile.path[0] = 0;
+  backgroundPicture.create(8, 8, 32);
 }
 
 void Show::getKey(int keyIndex, KeyFrame& out, int picture) const {

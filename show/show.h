@@ -62,6 +62,8 @@ class Show {
   uint16_t changeStamp = 0;
   FileSpec soundTrackFile;
   FileSpec backgroundFile;
+  // The picture drawn under the pictures in background mode 1; a blank 8 x 8 one in an empty show.
+  ImageBuffer backgroundPicture{16, 16, 8};
   // 1 the background picture, 2 the host video, other values none.
   int32_t backgroundMode = 2;
   // How the show's pictures are prepared when loaded; stored with the show, so a show keeps them
@@ -70,6 +72,7 @@ class Show {
   uint8_t alphaBlur = 1;
 
  protected:
-  // Empties the show: every slot blank with its one key, no pictures, no files, stamp 0.
+  // Empties the show: every slot blank with its one key, no pictures, no files, a blank background
+  // picture, stamp 0.
   void clearDocument();
 };

@@ -29,7 +29,7 @@ ShowState::ShowState(SettingsFile& settings) : settings_(settings) {
   // would leave the stage without a 32-bit image; such a setting falls back to 4:3.
   const double stageUnits = aspect > 0.0f ? 0.75 / double(aspect) * 640 + 0.5 : 0.0;
   if (!(stageUnits >= 1.0 && stageUnits < double(ImageBuffer::kMaxSide) + 1.0)) aspect = 0.75f;
-  stageImage.create(int(0.75 / double(aspect) * 640 + 0.5), 480, 32);
+  setStageAspect(aspect);
   fastDisplay = 0;
   alphaBlur = 1;
 }
@@ -40,7 +40,11 @@ void ShowState::newShow() {
     for (int i = 0; i < kSlotCount; ++i) open->workingStates()[i] = slots[i].keys[0];
   clearHistory();
   currentPicture = 0;
-  backgroundImage.create(8, 8, 32);
+}
+
+void ShowState::setStageAspect(float shape) {
+  aspect = shape;
+  setStageSize(int(0.75 / double(shape) * 640 + 0.5), 480);
 }
 
 void ShowState::putKey(int keyIndex, const KeyFrame& record, int picture) {

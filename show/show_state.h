@@ -1,13 +1,12 @@
 #pragma once
 // The one owner of a show while the plug-in, the editor or a tool works on it: the document (Show),
-// the editing session (EditSession) and the user's switches (ShowSwitches), held together with the
-// stage and background images of the views. Its operations are the ones that need more than one of
-// these; code that needs only the document takes a `const Show&`.
+// the editing session (EditSession) and the user's switches (ShowSwitches), with the stage's size.
+// Its operations are the ones that need more than one of these; code that needs only the document
+// takes a `const Show&`.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "image/image_buffer.h"
 #include "platform/file_spec.h"
 #include "show/edit_session.h"
 #include "show/key_frame.h"
@@ -60,14 +59,17 @@ class ShowState : public Show, public EditSession, public ShowSwitches {
   int copyPicture(int target, int source);
   int movePicture(int to, int from);
 
-  int stageWidth() const { return stageImage.width(); }
-  int stageHeight() const { return stageImage.height(); }
-
-  // What the stage draws into: its width and height are the stage's size in stage units.
-  ImageBuffer stageImage{16, 16, 8};
-  // The background picture, or the host's last frame where the editor draws it.
-  ImageBuffer backgroundImage{16, 16, 8};
+  // The stage's size in stage units: 480 high and as wide as the aspect makes it. Keys are placed
+  // and drawn in these units.
+  int stageWidth() const { return stageWidth_; }
+  int stageHeight() const { return stageHeight_; }
+  // Sets the show's aspect (0.75 for 4:3) and the stage's size with it.
+  void setStageAspect(float shape);
+  // A stage of any size (tests and benchmarks draw on small ones); the aspect stays.
+  void setStageSize(int width, int height) { stageWidth_ = width, stageHeight_ = height; }
 
  private:
   SettingsFile& settings_;
+  int stageWidth_ = 640;
+  int stageHeight_ = 480;
 };

@@ -199,9 +199,8 @@ void EditorWindow::setAspect(bool wide) {
   MenuBar& bar = editorContext().menuBar;
   bar.checkItem(kCmdAspect4x3, !wide);
   bar.checkItem(kCmdAspect16x9, wide);
-  show.aspect = wide ? 0.5625f : 0.75f;
+  show.setStageAspect(wide ? 0.5625f : 0.75f);
   settings().setInteger("AspectMode", wide ? 5625 : 7500);
-  show.stageImage.create(wide ? 853 : 640, 480, 32);
   // The frame's width follows the aspect: the stage is laid out and painted anew, not only redrawn.
   if (StageView* stage = editorContext().stage) stage->paint();
 }

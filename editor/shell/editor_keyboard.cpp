@@ -130,14 +130,14 @@ void EditorWindow::fieldPreviewStep() {
   FrameInput* input = editorContext().frameInput;
   const int t = show.currentTime;
   const RenderOptions options = renderOptionsOf(show);
-  renderShow(show, options, t, 1, 1, first, input, show.backgroundImage);
-  renderShow(show, options, t, 2, 0, second, input, show.backgroundImage);
+  renderShow(show, options, t, 1, 1, first, input, editorContext().hostFrame);
+  renderShow(show, options, t, 2, 0, second, input, editorContext().hostFrame);
   constexpr size_t kRowBytes = 640 * 4;
   for (int k = 0; k < 240; ++k) {
     std::memcpy(frame.row(2 * k), first.row(k), kRowBytes);
     std::memcpy(frame.row(2 * k + 1), second.row(k), kRowBytes);
   }
-  if (t % 2 != 0) renderShow(show, options, t, 0, 0, frame, input, show.backgroundImage);
+  if (t % 2 != 0) renderShow(show, options, t, 0, 0, frame, input, editorContext().hostFrame);
   show.currentTime = t + 1;
   StageView* stage = editorContext().stage;
   if (!stage || !stage->handle()) return;

@@ -52,7 +52,7 @@ void EditorWindow::newShow() {
   if (!askToSave()) return;
   ShowState& show = *editorContext().show;
   setShowTitle(nullptr);
-  show.newShow();
+  editorContext().newShow();
   relayoutViews();
   show.showAt(0, false);
   if (TimelineView* timeline = editorContext().timeline) timeline->displayMode = TimelineView::kCollapsed;
@@ -79,7 +79,7 @@ void EditorWindow::loadShowCommand() {
     } else if (!parseStoredShow(bytes.data(), bytes.size(), stored, problem)) {
       tellFileProblem("Could not load the show file", path, problem);
     } else {
-      show.newShow();
+      editorContext().newShow();
       std::error_code ec;
       show.showFolder = std::filesystem::absolute(std::filesystem::path(path), ec).parent_path().string();
       show.showFile = chosen;

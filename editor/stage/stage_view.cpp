@@ -142,7 +142,7 @@ void StageView::paint() {
   DrawingScope scope(handle_);
   setOrigin(hScroll(), vScroll());
   const ws::Rect client = clientRect();
-  frameRect = stageFrameRect(client.width(), client.height(), show.stageImage.width(), show.stageImage.height(), zoom);
+  frameRect = stageFrameRect(client.width(), client.height(), show.stageWidth(), show.stageHeight(), zoom);
   const int left = frameRect.left, top = frameRect.top, fw = frameRect.width(), fh = frameRect.height();
   // The filled rectangles leave out their right and bottom edges, so each reaches one pixel into the
   // frame, which the stage image then covers.
@@ -162,13 +162,13 @@ void StageView::redrawStage(bool withOverlays) {
   DrawingScope scope(handle_);
   setOrigin(hScroll(), vScroll());
   fieldPreviewShown = false;
-  renderShow(show, renderOptionsOf(show), -1, 0, 1, show.stageImage, editorContext().frameInput, show.backgroundImage,
-             workingStates_);
-  const ImageBuffer& image = show.stageImage;
+  renderShow(show, renderOptionsOf(show), -1, 0, 1, stageImage_.sizedFor(show.stageWidth(), show.stageHeight()),
+             editorContext().frameInput, editorContext().hostFrame, workingStates_);
+  const ImageBuffer& image = stageImage_.image();
   drawBitmap(*scope.context(), frameRect, image.header(), image.pixels(), {0, 0, image.width(), image.height()});
   if (!withOverlays || currentLocked()) return;
 
-  const int fw = int(zoom * float(show.stageImage.width())), fh = int(zoom * float(show.stageImage.height()));
+  const int fw = int(zoom * float(show.stageWidth())), fh = int(zoom * float(show.stageHeight()));
   ::frameRect(kWhite, ws::Rect{0, 0, fw, fh}.offset(frameRect.left, frameRect.top), 1, ws::PS_SOLID);
   if (showMotionPath) drawMotionPath();
   if (showTvSafe) {

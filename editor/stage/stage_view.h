@@ -7,6 +7,7 @@
 
 #include "editor/shell/bitmap_button.h"
 #include "editor/stage/stage_geometry.h"
+#include "editor/stage/stage_image.h"
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "show/key_frame.h"
@@ -37,6 +38,8 @@ class StageView : public Window {
   void transport(int direction);
 
   KeyFrame* workingStates() { return workingStates_; }
+  // What the stage last composed the show into.
+  const ImageBuffer& stageImage() const { return stageImage_.image(); }
   EditorWindow* stageOwner() const { return owner_; }
 
   // The current picture's working state (slot 0's while the show has no pictures).
@@ -98,5 +101,6 @@ class StageView : public Window {
 
   EditorWindow* owner_ = nullptr;
   KeyFrame workingStates_[32] = {};
+  StageImage stageImage_;
   bool layingOut_ = false;
 };

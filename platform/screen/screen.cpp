@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/screen/builtin_classes.h"
 #include "platform/screen/png_file.h"
@@ -10,13 +11,29 @@
 namespace ws {
 
 namespace {
-std::unique_ptr<Screen> theScreen;
+// Owned by hand rather than by a static unique_ptr: a static's destructor is queued when its file
+// starts, and the plug-in library's start-up creates the screen before that (a constructor function
+// runs first), so at unloading the screen would be gone before the screenshot is taken. Its end is
+// queued when it is created instead, after the font libraries it draws with.
+Screen* theScreen = nullptr;
 
-void writeScreenshotAtExit() {
+void writeScreenshot() {
   if (!theScreen) return;
   if (const char* path = std::getenv("KESTRELMOVE_SCREENSHOT"); path && *path) {
     if (!theScreen->saveScreenshot(path)) std::fprintf(stderr, "kestrelmove: cannot write the screenshot %s\n", path);
   }
+}
+
+void endScreen() {
+  writeScreenshot();
+  delete std::exchange(theScreen, nullptr);
+}
+
+void replaceScreen(std::unique_ptr<Backend> backend, int width, int height) {
+  delete std::exchange(theScreen, nullptr);
+  theScreen = new Screen(std::move(backend), width, height);
+  static const bool registered = std::atexit(endScreen) == 0;
+  (void)registered;
 }
 
 bool usableScreenSize(int w, int h) { return w >= 320 && h >= 200 && w <= 8192 && h <= 8192; }
@@ -40,9 +57,7 @@ Screen& screen() {
     std::unique_ptr<Backend> backend = chooseBackend();
     int w, h;
     screenSize(*backend, w, h);
-    theScreen = std::make_unique<Screen>(std::move(backend), w, h);
-    static bool registered = false;
-    if (!registered) registered = std::atexit(writeScreenshotAtExit) == 0;
+    replaceScreen(std::move(backend), w, h);
   }
   return *theScreen;
 }
@@ -50,15 +65,11 @@ Screen& screen() {
 bool hasScreen() { return theScreen != nullptr; }
 
 Screen& startScreen(std::unique_ptr<Backend> backend, int width, int height) {
-  theScreen.reset();
-  theScreen = std::make_unique<Screen>(std::move(backend), width, height);
+  replaceScreen(std::move(backend), width, height);
   return *theScreen;
 }
 
-void stopScreen() {
-  writeScreenshotAtExit();
-  theScreen.reset();
-}
+void stopScreen() { endScreen(); }
 
 Screen::Screen(std::unique_ptr<Backend> backend, int width, int height)
     : backend_(std::move(backend)), framebuffer_(std::make_shared<Surface>(width, height, 0x3A6EA5)) {

@@ -10,6 +10,7 @@
 #include "app/video_mode.h"
 #include "show/stored_show.h"
 #include "tests/app/cli_test_support.h"
+#include "tests/scoped_env.h"
 
 using namespace clitest;
 
@@ -137,6 +138,29 @@ TEST(EditCommand, EditIsNotKeptHeadless) {
   keepRenderCommandsHeadless(int(argv.size()), argv.data());
   EXPECT_EQ(std::getenv("KESTRELMOVE_VIDEO"), nullptr) << "edit opens a real window when there is a display";
   if (saved) setenv("KESTRELMOVE_VIDEO", keep.c_str(), 1);
+}
+
+// The screenshot asked for in the environment is taken as the plug-in library is unloaded, when the
+// editor has closed and the screen shows its bare desktop.
+TEST(EditCommand, TheScreenshotAtExitIsWrittenAsThePlugInUnloads) {
+  REQUIRE_EDITOR();
+  const fs::path folder = freshFolder("screenshot-at-exit");
+  const fs::path shot = folder / "exit.png";
+  RunResult r;
+  {
+    ScopedEnv screenshot("KESTRELMOVE_SCREENSHOT", shot.c_str());
+    r = edit(demoShow(), "wait 5\n");
+  }
+  EXPECT_EQ(r.exitCode, 3) << r.err;
+  RgbImage image;
+  std::string error;
+  ASSERT_TRUE(readPng(shot.string(), image, error)) << error;
+  ASSERT_EQ(image.width, 1024);
+  ASSERT_EQ(image.height, 768);
+  const uint8_t* centre = image.rgb.data() + (size_t(384) * 1024 + 512) * 3;
+  EXPECT_EQ(centre[0], 0x3A);
+  EXPECT_EQ(centre[1], 0x6E);
+  EXPECT_EQ(centre[2], 0xA5);
 }
 
 TEST(EditCommand, QuitWithoutApplyingLeavesTheFileByteForByte) {

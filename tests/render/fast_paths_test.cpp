@@ -220,9 +220,9 @@ class BandedFrameTest : public testing::Test {
  protected:
   BandedFrameTest() : show(settings) {
     std::mt19937 random(31);
-    show.stageImage.create(64, 48, 32);
+    show.setStageSize(64, 48);
     show.backgroundMode = 1;
-    show.backgroundImage = randomPicture(random, 45, 30);
+    show.backgroundPicture = randomPicture(random, 45, 30);
     show.pictureCount = 14;
     for (int i = 0; i < show.pictureCount; ++i) {
       PictureSlot& slot = show.slots[i];
@@ -269,7 +269,7 @@ TEST_F(BandedFrameTest, PlainFrameEqualsDrawingEveryPictureInTurn) {
   // The frame renderer's plain path against the long way: convertInto and one drawPicture per slot.
   for (int frame = 0; frame < 40; frame += 13) {
     ImageBuffer expected(97, 61, 32), actual(97, 61, 32), ground;
-    ASSERT_TRUE(show.backgroundImage.convertInto(expected, 0, 0));
+    ASSERT_TRUE(show.backgroundPicture.convertInto(expected, 0, 0));
     for (int picture = show.pictureCount - 1; picture >= 0; --picture) {
       KeyFrame state;
       show.stateAt(state, picture, frame, false);

@@ -185,7 +185,7 @@ class GoldenFramesTest : public testing::Test {
  protected:
   GoldenFramesTest() : show(settings) {
     show.backgroundMode = 1;
-    show.backgroundImage = detailedBackground();
+    show.backgroundPicture = detailedBackground();
 
     const int brushes[] = {kBrushBlur, kBrushPixelate, kBrushDarken, kBrushLighten, kBrushTint, kBrushNoColour};
     const float amounts[] = {60, 50, 70, 70, 100, 100};

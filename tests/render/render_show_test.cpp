@@ -25,7 +25,7 @@ class RecordingFrameInput : public FrameInput {
 class RenderShowTest : public testing::Test {
  protected:
   RenderShowTest() : show(settings) {
-    show.stageImage.create(8, 8, 32);
+    show.setStageSize(8, 8);
     show.backgroundMode = 0;
     for (KeyFrame& k : states) k = KeyFrame{};
   }
@@ -134,8 +134,8 @@ TEST_F(RenderShowTest, SecondFieldIsInterpolatedHalfAFrameLater) {
 
 TEST_F(RenderShowTest, BackgroundPictureIsScaledIntoTheOutput) {
   show.backgroundMode = 1;
-  show.backgroundImage = makeImage(2, 2, {10, 20, 30, 40});
-  setPixel(show.backgroundImage, 1, 1, {50, 60, 70, 80});
+  show.backgroundPicture = makeImage(2, 2, {10, 20, 30, 40});
+  setPixel(show.backgroundPicture, 1, 1, {50, 60, 70, 80});
   ImageBuffer out = makeImage(4, 4, {9, 9, 9, 9});
   RecordingFrameInput input;
   renderShow(show, renderOptionsOf(show), 0, 0, 0, out, &input, background, states);
@@ -201,9 +201,9 @@ TEST_F(RenderShowTest, RefusesAnOutputThatIsNot32Bit) {
 }
 
 TEST_F(RenderShowTest, ThreadsRenderTheSameBytesAsOneThread) {
-  show.stageImage.create(64, 48, 32);
+  show.setStageSize(64, 48);
   show.backgroundMode = 1;
-  show.backgroundImage = makeImage(3, 3, {40, 80, 120, 255});
+  show.backgroundPicture = makeImage(3, 3, {40, 80, 120, 255});
   show.pictureCount = 6;
   for (int i = 0; i < 6; ++i) {
     PictureSlot& slot = show.slots[i];

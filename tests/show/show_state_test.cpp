@@ -46,7 +46,6 @@ TEST(ShowStateConstruction, DefaultsWithoutSettings) {
   EXPECT_EQ(show->aspect, 0.75f);
   EXPECT_EQ(show->stageWidth(), 640);
   EXPECT_EQ(show->stageHeight(), 480);
-  EXPECT_EQ(show->stageImage.bitsPerPixel(), 32);
   EXPECT_EQ(show->showLength, 1800);
   EXPECT_EQ(show->backgroundMode, 2);
   EXPECT_EQ(show->clipboard.time, -9999);
@@ -104,7 +103,7 @@ TEST(ShowStateConstruction, AnAspectWithoutAUsableStageFallsBackToFourByThree) {
     auto show = showWith(settings, std::string("AspectMode=") + value + "\r\n");
     EXPECT_EQ(show->aspect, 0.75f);
     EXPECT_EQ(show->stageWidth(), 640);
-    EXPECT_EQ(show->stageImage.bitsPerPixel(), 32);
+    EXPECT_EQ(show->stageHeight(), 480);
   }
 }
 
@@ -140,7 +139,7 @@ TEST(NewShow, ResetsEverySlotAndTheEditingState) {
   show->soundTrackFile.setPath("/a.wav");
   show->backgroundFile.setPath("/b.bmp");
   show->showFile.setPath("/c.kmv");
-  ASSERT_TRUE(show->backgroundImage.create(30, 20, 24));
+  ASSERT_TRUE(show->backgroundPicture.create(30, 20, 24));
   show->clipboard.time = 12;
   views.states[4].x = -3;
 
@@ -156,9 +155,9 @@ TEST(NewShow, ResetsEverySlotAndTheEditingState) {
   EXPECT_TRUE(show->soundTrackFile.empty());
   EXPECT_TRUE(show->backgroundFile.empty());
   EXPECT_TRUE(show->showFile.empty());
-  EXPECT_EQ(show->backgroundImage.width(), 8);
-  EXPECT_EQ(show->backgroundImage.height(), 8);
-  EXPECT_EQ(show->backgroundImage.bitsPerPixel(), 32);
+  EXPECT_EQ(show->backgroundPicture.width(), 8);
+  EXPECT_EQ(show->backgroundPicture.height(), 8);
+  EXPECT_EQ(show->backgroundPicture.bitsPerPixel(), 32);
   // The keyframe clipboard outlives a new show.
   EXPECT_EQ(show->clipboard.time, 12);
   // The stage shows every slot at its first key.

@@ -1,7 +1,9 @@
 // Menu commands and the close protocol, chosen as a user chooses them.
 #include "tests/editor/shell/shell_test_support.h"
 
+#include "editor/editor_context.h"
 #include "editor/shell/view_steps.h"
+#include "editor/stage/stage_view.h"
 #include "show/show_state.h"
 #include "show/stored_show.h"
 
@@ -92,14 +94,20 @@ TEST_F(ShellTest, AspectCommandsRecreateTheStageImageAndStoreTheMode) {
   EXPECT_TRUE(checked(kCmdAspect16x9));
   EXPECT_FALSE(checked(kCmdAspect4x3));
   EXPECT_FLOAT_EQ(show->aspect, 0.5625f);
-  EXPECT_EQ(show->stageImage.width(), 853);
-  EXPECT_EQ(show->stageImage.height(), 480);
-  EXPECT_EQ(show->stageImage.bitsPerPixel(), 32);
+  EXPECT_EQ(show->stageWidth(), 853);
+  EXPECT_EQ(show->stageHeight(), 480);
+  // The stage draws the new shape at once, into an image of the new size.
+  ASSERT_NE(editorContext().stage, nullptr);
+  const ImageBuffer& stageImage = editorContext().stage->stageImage();
+  EXPECT_EQ(stageImage.width(), 853);
+  EXPECT_EQ(stageImage.height(), 480);
+  EXPECT_EQ(stageImage.bitsPerPixel(), 32);
   EXPECT_EQ(settings().getInteger("AspectMode", 0), 5625);
   chooseMenu("Render", "4:3 Aspect Ratio");
   EXPECT_TRUE(checked(kCmdAspect4x3));
   EXPECT_FALSE(checked(kCmdAspect16x9));
-  EXPECT_EQ(show->stageImage.width(), 640);
+  EXPECT_EQ(show->stageWidth(), 640);
+  EXPECT_EQ(stageImage.width(), 640);
   EXPECT_EQ(settings().getInteger("AspectMode", 0), 7500);
 }
 
