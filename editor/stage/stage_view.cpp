@@ -159,8 +159,9 @@ void StageView::paintWhole(bool withOverlays) {
 
 void StageView::redrawStage(bool withOverlays) {
   // The frame's redraw covers only the frame: an outline or a motion path that reached out of it into
-  // the surround would stay there at its old place, so the whole stage is painted once.
-  if (overlaysBeyondFrame_) paintWhole(withOverlays);
+  // the surround would stay there at its old place, and so would a field preview, which stands at the
+  // client's corner at full size whatever the zoom; the whole stage is painted instead.
+  if (overlaysBeyondFrame_ || fieldPreviewShown) paintWhole(withOverlays);
   else drawStage(withOverlays);
 }
 

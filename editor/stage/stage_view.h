@@ -64,7 +64,7 @@ class StageView : public Window {
   int playStartTime = 0;
   int playEndTime = 0;
   // A field preview (the editor's "d") stands on the stage: a transient drawing of two rendered
-  // fields, which the next paint or redraw of the stage replaces.
+  // fields at the client's corner, which the next paint or redraw of the stage replaces whole.
   bool fieldPreviewShown = false;
 
  private:
