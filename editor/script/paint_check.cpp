@@ -25,6 +25,8 @@ std::string restProblem() {
   EditorContext& c = editorContext();
   if (const char* modal = ws::innermostModalLoop()) return std::string("a ") + modal + " loop holds the input";
   if (ws::screen().menuOpen()) return "a menu is open";
+  // A press shows the picture's outline inverted until its release, whether or not it took hold.
+  if (ws::screen().capture()) return "a mouse button is held";
   if (exists(c.stage) && (c.stage->dragMode != StageView::kDragNone || c.stage->sliderDrag))
     return "a drag on the stage is under way";
   if (exists(c.stage) && c.stage->fieldPreviewShown) return "a field preview stands on the stage";

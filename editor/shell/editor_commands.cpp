@@ -189,7 +189,9 @@ void EditorWindow::setBrush(int id, int picture) {
   }
   refreshPictureMenu(picture);
   paint();
-  if (stage) stage->redrawStage(true);
+  // The tint picker stood on the stage with its numbers reaching past its own edge, and closing it
+  // only cleared its square: the whole stage is painted, not only the frame.
+  if (stage) stage->paint();
   // The picture's row names its brush.
   if (TimelineView* timeline = editorContext().timeline) timeline->paint();
 }

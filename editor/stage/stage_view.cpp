@@ -136,7 +136,9 @@ void StageView::layout() {
   layingOut_ = false;
 }
 
-void StageView::paint() {
+void StageView::paint() { paintWhole(true); }
+
+void StageView::paintWhole(bool withOverlays) {
   if (!handle_ || !editorContext().show) return;
   ShowState& show = theShow();
   DrawingScope scope(handle_);
@@ -150,18 +152,27 @@ void StageView::paint() {
   fillRect(kLightGrey, {left, 0, kStageExtent, top + 1});
   fillRect(kLightGrey, {left + fw, 0, kStageExtent, kStageExtent});
   fillRect(kLightGrey, {left, top + fh, left + fw + 1, kStageExtent});
-  redrawStage(true);
+  drawStage(withOverlays);
   placeTransportBar(frameRect.right - 184, frameRect.bottom + 4, int(currentState().amount));
   if (owner_) owner_->drawStatus(currentState());
   showScrollBars(true, true);
 }
 
 void StageView::redrawStage(bool withOverlays) {
+  // The frame's redraw covers only the frame: an outline or a motion path that reached out of it into
+  // the surround would stay there at its old place, and so would a field preview, which stands at the
+  // client's corner at full size whatever the zoom; the whole stage is painted instead.
+  if (overlaysBeyondFrame_ || fieldPreviewShown) paintWhole(withOverlays);
+  else drawStage(withOverlays);
+}
+
+void StageView::drawStage(bool withOverlays) {
   if (!handle_ || !editorContext().show) return;
   ShowState& show = theShow();
   DrawingScope scope(handle_);
   setOrigin(hScroll(), vScroll());
   fieldPreviewShown = false;
+  overlaysBeyondFrame_ = false;
   renderShow(show, renderOptionsOf(show), -1, 0, 1, stageImage_.sizedFor(show.stageWidth(), show.stageHeight()),
              editorContext().frameInput, editorContext().hostFrame, workingStates_);
   const ImageBuffer& image = stageImage_.image();
@@ -170,37 +181,44 @@ void StageView::redrawStage(bool withOverlays) {
 
   const int fw = int(zoom * float(show.stageWidth())), fh = int(zoom * float(show.stageHeight()));
   ::frameRect(kWhite, ws::Rect{0, 0, fw, fh}.offset(frameRect.left, frameRect.top), 1, ws::PS_SOLID);
-  if (showMotionPath) drawMotionPath();
+  ws::Rect drawn;
+  if (showMotionPath) drawn = drawMotionPath().offset(-hScroll(), -vScroll());
   if (showTvSafe) {
     const TvSafeGuides g = tvSafeGuides(frameRect);
     frameRoundRect(kWhite, g.inner, g.cornerSize, 1, ws::PS_SOLID);
     ::frameRect(kWhite, g.outer, 1, ws::PS_SOLID);
   }
   bevelFrame(kWhite, kDarkGrey, frameRect, 1);
-  drawOutline(false);
+  drawn = drawn.unite(drawOutline(false));
+  const ws::Rect frame = frameRect.offset(-hScroll(), -vScroll());
+  overlaysBeyondFrame_ = frame.unite(drawn) != frame;
 }
 
-void StageView::drawMotionPath() {
+ws::Rect StageView::drawMotionPath() {
   const ShowState& show = theShow();
   const int p = std::clamp(show.currentPicture, 0, kSlotCount - 1);
   const PictureSlot& slot = show.slots[p];
   const int count = std::clamp(slot.keyCount, 1, kMaxKeys);
   const int ox = frameRect.left, oy = frameRect.top;
   auto at = [&](double x, double y) { return ws::Point{ox + int(x * zoom), oy + int(y * zoom)}; };
+  ws::Rect extent;
   for (const PathSegment& segment : sampleMotionPath(count, slot.keys, kEaseEnds)) {
     ws::Point points[17];
     points[0] = at(segment.startX, segment.startY);
     for (int j = 0; j < 16; ++j) points[j + 1] = at(segment.points[j].x, segment.points[j].y);
     polyline(kYellow, 1, 17, points, ws::PS_SOLID);
+    for (const ws::Point& p : points) extent = extent.unite({p.x - 1, p.y - 1, p.x + 2, p.y + 2});
   }
   for (int k = 0; k < count; ++k) {
     const ws::Point c = at(slot.keys[k].x, slot.keys[k].y);
     ::frameRect(kRed, {c.x - 3, c.y - 3, c.x + 3, c.y + 3}, 1, ws::PS_SOLID);
+    extent = extent.unite({c.x - 3, c.y - 3, c.x + 3, c.y + 3});
   }
+  return extent;
 }
 
-void StageView::drawOutline(bool inverting) {
-  if (!handle_) return;
+ws::Rect StageView::drawOutline(bool inverting) {
+  if (!handle_) return {};
   const PictureGeometry g = currentGeometry();
   const ws::Point outline[5] = {g.corners[0], g.corners[1], g.corners[2], g.corners[3], g.corners[0]};
   const int arm = crossArm(g);
@@ -210,9 +228,11 @@ void StageView::drawOutline(bool inverting) {
   // Each shape is drawn through a context clipped to the shape's own extent, widened by its pen.
   ws::Rect outlineExtent;
   for (const ws::Point& p : outline) outlineExtent = outlineExtent.unite({p.x, p.y, p.x + 1, p.y + 1});
+  ws::Rect drawn;
   auto clipped = [&](const ws::Rect& extent, auto draw) {
     ClippedDrawing scope(handle_, extent.inset(-3, -3));
     if (scope.active()) draw();
+    drawn = drawn.unite(extent.inset(-3, -3));
   };
   const ws::Rect verticalExtent = vertical.inset(-1, 0), horizontalExtent = horizontal.inset(0, -1);
   if (inverting) {
@@ -220,7 +240,7 @@ void StageView::drawOutline(bool inverting) {
     clipped(verticalExtent, [&] { invertLine(vertical, 2, ws::PS_SOLID); });
     clipped(horizontalExtent, [&] { invertLine(horizontal, 2, ws::PS_SOLID); });
     clipped(circle, [&] { invertEllipse(circle, 1, ws::PS_SOLID); });
-    return;
+    return drawn;
   }
   // A wide yellow stroke under a thin black one shows on light and dark pictures alike.
   clipped(circle, [&] {
@@ -237,6 +257,7 @@ void StageView::drawOutline(bool inverting) {
     line(kBlack, vertical, 1, ws::PS_SOLID);
     line(kBlack, horizontal, 1, ws::PS_SOLID);
   });
+  return drawn;
 }
 
 void StageView::placeTransportBar(int x, int y, int amount) {

@@ -67,7 +67,7 @@ class StageView : public Window {
   int playStartTime = 0;
   int playEndTime = 0;
   // A field preview (the editor's "d") stands on the stage: a transient drawing of two rendered
-  // fields, which the next paint or redraw of the stage replaces.
+  // fields at the client's corner, which the next paint or redraw of the stage replaces whole.
   bool fieldPreviewShown = false;
 
  private:
@@ -85,7 +85,8 @@ class StageView : public Window {
   // setKeyNow for the current picture; nothing while the show has no picture to hold the key.
   void setKey();
   // The current picture's outline and handles: the normal style in yellow and black, or inverted.
-  void drawOutline(bool inverting);
+  // Returns the client rectangle drawn in.
+  ws::Rect drawOutline(bool inverting);
   // Playback (stage_playback.cpp).
   void playbackTick();
   void playbackLoop();
@@ -94,7 +95,12 @@ class StageView : public Window {
   void setTransportStates();
 
   // Drawing (stage_view.cpp).
-  void drawMotionPath();
+  // The surround, the stage and the transport bar; the overlays only if asked for.
+  void paintWhole(bool withOverlays);
+  // The frame's part of redrawStage.
+  void drawStage(bool withOverlays);
+  // Returns the stage rectangle drawn in.
+  ws::Rect drawMotionPath();
   bool currentLocked() const;
   int hScroll() const;
   int vScroll() const;
@@ -103,4 +109,6 @@ class StageView : public Window {
   KeyFrame workingStates_[32] = {};
   StageImage stageImage_;
   bool layingOut_ = false;
+  // The overlays last drawn reach out of the frame, where only a whole paint takes them away.
+  bool overlaysBeyondFrame_ = false;
 };
