@@ -181,7 +181,7 @@ TEST_F(DialogsTest, OpenChoosesOneFileByTypedName) {
   });
   ASSERT_TRUE(chooseFileToOpen(0, &result, "Pictures (*.bmp)|*.bmp|", &start, false));
   EXPECT_EQ(result.pathText(), (folder / "b.bmp").string());
-  EXPECT_EQ(result.volume, 0);
+  EXPECT_EQ(int(result.volume), 0);
   EXPECT_EQ(int32_t(result.folderId), 0);
 }
 
@@ -196,7 +196,7 @@ TEST_F(DialogsTest, OpenRefusesAMissingFileAndCancelReturnsFalse) {
   });
   s().whenIdle([] { s().pressKey(ws::VK_ESCAPE); });
   EXPECT_FALSE(chooseFileToOpen(0, &result, "All Files (*.*)|*.*|", nullptr, false));
-  EXPECT_EQ(result.volume, 0);
+  EXPECT_EQ(int(result.volume), 0);
   EXPECT_EQ(result.pathText(), (folder / "gone.bmp").string());
 }
 

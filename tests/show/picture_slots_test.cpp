@@ -83,7 +83,7 @@ TEST(PictureSlots, CopyMakesAnExactCopy) {
   EXPECT_EQ(show->copyPicture(0, 1), 1);
   const PictureSlot& copy = show->slots[0];
   EXPECT_EQ(copy.file.pathText(), "P1");
-  EXPECT_EQ(copy.file.volume, 4);
+  EXPECT_EQ(int(copy.file.volume), 4);
   EXPECT_EQ(copy.keyCount, 2);
   EXPECT_EQ(copy.keys[1].time, 40);
   EXPECT_EQ(copy.reserved[0], 7u);

@@ -27,7 +27,7 @@ void expectStartingKey(const PictureSlot& slot, int index) {
   const KeyFrame zero;
   for (int k = 1; k < kMaxKeys; ++k) ASSERT_EQ(std::memcmp(&slot.keys[k], &zero, sizeof zero), 0) << k;
   EXPECT_TRUE(slot.file.empty());
-  EXPECT_EQ(slot.file.volume, 0);
+  EXPECT_EQ(int(slot.file.volume), 0);
   EXPECT_EQ(slot.tintColour, 255u);
   EXPECT_EQ(slot.brushCode, 0);
   EXPECT_EQ(slot.reserved[0], 0u);

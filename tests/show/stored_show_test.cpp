@@ -125,7 +125,7 @@ TEST(StoredShow, EmptyShowStoresItsHeaderOnly) {
   ASSERT_TRUE(loaded->loadShow(area.data(), area.size(), false));
   EXPECT_EQ(loaded->pictureCount, 0);
   EXPECT_EQ(loaded->backgroundFile.pathText(), "/video/back.bmp");
-  EXPECT_EQ(loaded->backgroundFile.volume, -2);
+  EXPECT_EQ(int(loaded->backgroundFile.volume), -2);
   EXPECT_EQ(int32_t(loaded->backgroundFile.folderId), 99);
   EXPECT_EQ(loaded->videoColours, 0);
   EXPECT_EQ(loaded->alphaBlur, 1);
@@ -223,14 +223,14 @@ TEST(StoredShow, LoadsBothByteOrders) {
     ASSERT_TRUE(show->loadShow(bytes.data(), bytes.size(), false));
     EXPECT_EQ(show->changeStamp, 0x1357);
     EXPECT_EQ(show->backgroundFile.pathText(), "/bg/back.tga");
-    EXPECT_EQ(show->backgroundFile.volume, 3);
-    EXPECT_EQ(show->backgroundFile.folderId, 0x01020304);
+    EXPECT_EQ(int(show->backgroundFile.volume), 3);
+    EXPECT_EQ(int32_t(show->backgroundFile.folderId), 0x01020304);
     EXPECT_EQ(show->videoColours, 1);
     EXPECT_EQ(show->alphaBlur, 0);
     ASSERT_EQ(show->pictureCount, 1);
     const PictureSlot& slot = show->slots[0];
     EXPECT_EQ(slot.file.pathText(), "/shows/pictures/logo.png");
-    EXPECT_EQ(slot.file.volume, 0x0102);
+    EXPECT_EQ(int(slot.file.volume), 0x0102);
     EXPECT_EQ(uint32_t(slot.file.folderId), 0xA0B0C0D0u);
     EXPECT_EQ(slot.brushCode, 3000);
     EXPECT_EQ(slot.tintColour, 0x00336699u);

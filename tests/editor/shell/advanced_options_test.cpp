@@ -191,7 +191,7 @@ TEST_F(AdvancedOptionsTest, ChosenFileMakesItsFolderTheAlternateImageFolder) {
 
   const std::string expected = (configDir / "art" / "set1").string() + "/";
   EXPECT_EQ(show->alternateImageFolder.pathText(), expected);
-  EXPECT_EQ(show->alternateImageFolder.volume, 4) << "kept";
+  EXPECT_EQ(int(show->alternateImageFolder.volume), 4) << "kept";
   EXPECT_EQ(int32_t(show->alternateImageFolder.folderId), 77) << "kept";
   EXPECT_EQ(settings().getText("AltImageFolder", ""), expected);
 }
