@@ -5,6 +5,7 @@
 #include "editor/editor_context.h"
 #include "editor/shell/editor_window.h"
 #include "editor/stage/stage_view.h"
+#include "editor/timeline/timeline_view.h"
 #include "platform/drawing.h"
 #include "platform/messages.h"
 #include "platform/screen/screen.h"
@@ -138,7 +139,11 @@ void EditorWindow::fieldPreviewStep() {
     std::memcpy(frame.row(2 * k + 1), second.row(k), kRowBytes);
   }
   if (t % 2 != 0) renderShow(show, options, t, 0, 0, frame, input, editorContext().hostFrame);
-  show.currentTime = t + 1;
+  // The time moves on without a redraw of the stage, which shows the preview; the pictures' states
+  // and the timeline's cursor follow it all the same, or the next paint of the stage would show the
+  // new time over the old states and the timeline would keep the old time.
+  show.showAt(t + 1, false);
+  if (TimelineView* timeline = editorContext().timeline) timeline->followAndRedraw();
   StageView* stage = editorContext().stage;
   if (!stage || !stage->handle()) return;
   DrawingScope scope(stage->handle());
