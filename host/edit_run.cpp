@@ -112,10 +112,6 @@ int32_t editRun(PluginContext& context, const ActionRecord& record) {
 
   std::memcpy(context.backupBlock, context.spareBlock, sizeof context.backupBlock);
   uint8_t* block = parameterBlockOf(record);
-  // A block without a show in it leaves the show as it was.
-  if (block) context.show->loadShow(block, KM_PARAMETER_BLOCK_SIZE, false);
-  context.show->showLength = record.length;
-
   EditorContext& editor = context.editor;
   HostFrameInput frames(&record);
   editor.frameInput = &frames;
@@ -131,7 +127,13 @@ int32_t editRun(PluginContext& context, const ActionRecord& record) {
       editor.viewsChanged();
     }
   } scope{editor, player.has_value()};
+  // Installed before the show is loaded: a picture that cannot be read raises its message box there,
+  // and the script answers it as a user would; with no input the box would end the run before the
+  // editor opened.
   if (player) player->install(ws::screen());
+  // A block without a show in it leaves the show as it was.
+  if (block) context.show->loadShow(block, KM_PARAMETER_BLOCK_SIZE, false);
+  context.show->showLength = record.length;
 
   int quitCode = kQuitDiscard;
   {

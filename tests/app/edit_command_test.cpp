@@ -298,3 +298,30 @@ TEST(EditCommand, RelativePicturesAreFoundBesideTheShowAndKeepTheirStoredPaths) 
   ASSERT_EQ(dump.exitCode, 0) << dump.err;
   EXPECT_EQ(nlohmann::json::parse(dump.out)["pictures"][0]["file"]["path"], "pics/a.tga");
 }
+
+TEST(EditCommand, APictureThatCannotBeReadIsAnsweredByTheScriptAndKeptInTheShow) {
+  REQUIRE_EDITOR();
+  const fs::path folder = freshFolder("unreadable-picture");
+  StoredShow stored;
+  StoredPicture p;
+  std::strcpy(p.file.path, (folder / "gone.tga").c_str());
+  KeyFrame k{};
+  k.x = 320, k.y = 240, k.width = 64, k.height = 48;
+  p.keys.push_back(k);
+  stored.pictures.push_back(p);
+  const std::vector<uint8_t> bytes = encodeStoredShow(stored);
+  std::ofstream(folder / "s.kmv", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+
+  // The message comes while the show is read, before the editor's window opens.
+  const RunResult r = edit(folder / "s.kmv", "state\nkey Enter\nstate\nmenu File/Apply Moves and Close\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err.find("later commands did not run"), std::string::npos) << r.err;
+  const auto states = readouts(r);
+  ASSERT_EQ(states.size(), 2u) << r.out;
+  EXPECT_EQ(states[0]["modal"], "message");
+  EXPECT_TRUE(states[1]["modal"].is_null());
+  ASSERT_EQ(states[1]["pictures"].size(), 1u);
+  const RunResult dump = runProgram({"show", "dump", (folder / "s.kmv").string()});
+  ASSERT_EQ(dump.exitCode, 0) << dump.err;
+  EXPECT_EQ(nlohmann::json::parse(dump.out)["pictures"][0]["file"]["path"], (folder / "gone.tga").string());
+}
