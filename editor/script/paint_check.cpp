@@ -1,6 +1,10 @@
 #include "editor/script/paint_check.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
+
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
@@ -9,6 +13,7 @@
 #include "editor/stage/stage_view.h"
 #include "editor/timeline/timeline_view.h"
 #include "platform/screen/modal_loops.h"
+#include "platform/screen/png_file.h"
 #include "platform/screen/screen.h"
 
 namespace {
@@ -18,6 +23,18 @@ bool exists(const Window* w) { return w && w->handle() && ws::screen().isWindow(
 // Regions that a full paint leaves alone on purpose, in screen coordinates: none so far. Each one
 // named here must be named in docs/architecture.md with its reason.
 std::vector<ws::Rect> exemptRegions() { return {}; }
+
+// A stale screen that a replay does not bring back (it came from timing, or from a state the replay
+// does not reach) can still be looked at: with KESTRELMOVE_PAINT_CHECK_SHOTS naming a folder, each
+// failed check leaves the screen as it was and as the full repaint drew it there.
+void keepScreens(const ws::Surface& shown, const ws::Surface& repainted) {
+  const char* folder = std::getenv("KESTRELMOVE_PAINT_CHECK_SHOTS");
+  if (!folder || !*folder) return;
+  static int count = 0;
+  const std::string stem = std::string(folder) + "/stale-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+  if (!ws::writePng(stem + "-shown.png", shown) || !ws::writePng(stem + "-repainted.png", repainted))
+    std::fprintf(stderr, "kestrelmove: cannot write the stale screens to %s\n", folder);
+}
 
 }  // namespace
 
@@ -37,7 +54,8 @@ std::string restProblem() {
 
 PaintCheck paintCheck() {
   ws::Screen& s = ws::screen();
-  const std::vector<uint32_t> before = s.compose().data();
+  const ws::Surface beforeScreen = s.compose();
+  const std::vector<uint32_t>& before = beforeScreen.data();
   EditorContext& c = editorContext();
   const Window* windows[] = {c.editor, c.stage, c.timeline};
   // Bottom first, as the window system would send the paints of a whole screen invalidated at once.
@@ -68,6 +86,7 @@ PaintCheck paintCheck() {
       check.box = check.box.unite({x, y, x + 1, y + 1});
     }
   }
+  if (check.stale > 0) keepScreens(beforeScreen, after);
   return check;
 }
 
