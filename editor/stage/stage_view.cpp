@@ -177,7 +177,16 @@ void StageView::drawStage(bool withOverlays) {
              editorContext().frameInput, editorContext().hostFrame, workingStates_);
   const ImageBuffer& image = stageImage_.image();
   drawBitmap(*scope.context(), frameRect, image.header(), image.pixels(), {0, 0, image.width(), image.height()});
-  if (!withOverlays || currentLocked()) return;
+  if (!withOverlays) return;
+  if (currentLocked()) {
+    // The frame's bevel, drawn with the overlays, reaches one pixel past the image on the right and at
+    // the bottom; a locked picture has no overlays, so those pixels are the surround's again, or the
+    // bevel drawn for the picture that was current before would stay.
+    // (A filled rectangle leaves out its right and bottom edges.)
+    fillRect(kLightGrey, {frameRect.right, frameRect.top, frameRect.right + 2, frameRect.bottom + 2});
+    fillRect(kLightGrey, {frameRect.left, frameRect.bottom, frameRect.right + 2, frameRect.bottom + 2});
+    return;
+  }
 
   const int fw = int(zoom * float(show.stageWidth())), fh = int(zoom * float(show.stageHeight()));
   ::frameRect(kWhite, ws::Rect{0, 0, fw, fh}.offset(frameRect.left, frameRect.top), 1, ws::PS_SOLID);
