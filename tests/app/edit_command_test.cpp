@@ -59,6 +59,19 @@ bool editorOpens() {
 #define REQUIRE_EDITOR() \
   if (!editorOpens()) GTEST_SKIP() << "the editor window of this build opens no window yet"
 
+// A show file of one picture, stored under the path given, with one key.
+void writeOnePictureShow(const fs::path& show, const std::string& picture) {
+  StoredShow stored;
+  StoredPicture p;
+  std::strcpy(p.file.path, picture.c_str());
+  KeyFrame k{};
+  k.x = 320, k.y = 240, k.width = 64, k.height = 48;
+  p.keys.push_back(k);
+  stored.pictures.push_back(p);
+  const std::vector<uint8_t> bytes = encodeStoredShow(stored);
+  std::ofstream(show, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+}
+
 fs::path demoShow() {
   static const fs::path path = [] {
     const fs::path folder = freshFolder("demo");
@@ -271,15 +284,7 @@ TEST(EditCommand, RelativePicturesAreFoundBesideTheShowAndKeepTheirStoredPaths) 
   fs::create_directories(folder / "show" / "pics");
   fs::create_directories(folder / "work");
   fs::copy_file(pictureFile(), folder / "show" / "pics" / "a.tga");
-  StoredShow stored;
-  StoredPicture p;
-  std::strcpy(p.file.path, "pics/a.tga");
-  KeyFrame k{};
-  k.x = 320, k.y = 240, k.width = 64, k.height = 48;
-  p.keys.push_back(k);
-  stored.pictures.push_back(p);
-  const std::vector<uint8_t> bytes = encodeStoredShow(stored);
-  std::ofstream(folder / "show" / "s.kmv", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  writeOnePictureShow(folder / "show" / "s.kmv", "pics/a.tga");
 
   // Edited from another folder, where no pics/a.tga exists.
   const fs::path here = fs::current_path();
@@ -302,15 +307,7 @@ TEST(EditCommand, RelativePicturesAreFoundBesideTheShowAndKeepTheirStoredPaths) 
 TEST(EditCommand, APictureThatCannotBeReadIsAnsweredByTheScriptAndKeptInTheShow) {
   REQUIRE_EDITOR();
   const fs::path folder = freshFolder("unreadable-picture");
-  StoredShow stored;
-  StoredPicture p;
-  std::strcpy(p.file.path, (folder / "gone.tga").c_str());
-  KeyFrame k{};
-  k.x = 320, k.y = 240, k.width = 64, k.height = 48;
-  p.keys.push_back(k);
-  stored.pictures.push_back(p);
-  const std::vector<uint8_t> bytes = encodeStoredShow(stored);
-  std::ofstream(folder / "s.kmv", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  writeOnePictureShow(folder / "s.kmv", (folder / "gone.tga").string());
 
   // The message comes while the show is read, before the editor's window opens.
   const RunResult r = edit(folder / "s.kmv", "state\nkey Enter\nstate\nmenu File/Apply Moves and Close\n");
